@@ -118,3 +118,14 @@ TEST(Errors, DescriptionsAndEquality) {
     EXPECT_EQ(EngineError::modelOutput("layout").description(), "unexpected model output: layout");
     EXPECT_EQ(EngineError::modelMissing("/m/X.mlpackage").description(), "model not found: /m/X.mlpackage");
 }
+
+#include "core/Regex.h"
+#include "core/Unicode.h"
+
+TEST(Regex, LookBehindAndUnicodeClasses) {
+    static const Regex spaced(u"(?<=\\p{L}) (?=\\p{L})");
+    EXPECT_EQ(toUtf8(spaced.replaceAll(toUnicode("é t é"), "")), "été");
+    static const Regex digits(u"^\\d+$");
+    EXPECT_TRUE(digits.matches(toUnicode("١٢٣")));  // Arabic-Indic digits are \d in ICU
+    EXPECT_FALSE(digits.find(toUnicode("abc")));
+}
