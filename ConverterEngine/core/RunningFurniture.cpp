@@ -1,0 +1,276 @@
+#include "core/RunningFurniture.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include <unicode/brkiter.h>
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+
+#include "core/Regex.h"
+#include "core/Unicode.h"
+
+namespace ce::RunningFurniture {
+
+namespace {
+
+// Texts longer than this (in grapheme clusters) are body text, never furniture.
+constexpr int maxGraphemes = 200;
+constexpr double maxCentreDX = 0.05;
+constexpr double maxCentreDY = 0.03;
+constexpr double maxWidthDelta = 0.05;
+constexpr double maxHeightDelta = 0.03;
+
+const std::string pictureKey = "\x01picture";
+
+// Matched against a normalised key ("#" stands for a run of digits); group 1 is
+// the page-number run.
+const std::array<Regex, 5>& pageNumberPatterns() {
+    static const std::array<Regex, 5> patterns = {
+        Regex(u"(?:\\bpage|\\bpág\\.?|\\bpag\\.?|\\bpágina|\\bpagina|\\bp\\.) ?(?:#[-–])?(#)"),
+        Regex(u"(?:\\A|[|·•—–] ?)(#) ?(?:of|de|/) ?#(?:\\z| ?[|·•—–])"),
+        Regex(u"\\A[\\s\\-–—|·•]*(?:#[-–])?(#)[\\s\\-–—|·•.]*\\z"),
+        Regex(u"\\A(?:#[-–])?(#) ?[|·•—–]"),
+        Regex(u"[|·•—–] ?(?:#[-–])?(#)\\z"),
+    };
+    return patterns;
+}
+
+bool isNumeric(UChar32 c) { return u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE) != U_NT_NONE; }
+
+icu::UnicodeString trimmed(const icu::UnicodeString& text) {
+    int32_t start = 0;
+    int32_t end = text.length();
+    while (start < end && u_isUWhiteSpace(text.char32At(start))) start = text.moveIndex32(start, 1);
+    while (end > start) {
+        int32_t before = text.moveIndex32(end, -1);
+        if (!u_isUWhiteSpace(text.char32At(before))) break;
+        end = before;
+    }
+    return icu::UnicodeString(text, start, end - start);
+}
+
+bool longerThan(const icu::UnicodeString& text, int limit) {
+    // A grapheme holds at least one code point: short texts need no break iterator.
+    if (text.countChar32() <= limit) return false;
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> graphemes(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status) || !graphemes) return true;
+    graphemes->setText(text);
+    graphemes->first();
+    int count = 0;
+    while (graphemes->next() != icu::BreakIterator::DONE) {
+        if (++count > limit) return true;
+    }
+    return false;
+}
+
+std::vector<std::string> numericRuns(const icu::UnicodeString& text) {
+    std::vector<std::string> runs;
+    icu::UnicodeString run;
+    for (int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) {
+        UChar32 c = text.char32At(i);
+        if (isNumeric(c)) {
+            run.append(c);
+        } else if (!run.isEmpty()) {
+            runs.push_back(toUtf8(run));
+            run.remove();
+        }
+    }
+    if (!run.isEmpty()) runs.push_back(toUtf8(run));
+    return runs;
+}
+
+icu::UnicodeString normalised(const icu::UnicodeString& trimmedText) {
+    icu::UnicodeString lower(trimmedText);
+    lower.toLower(icu::Locale::getRoot());
+    icu::UnicodeString key;
+    bool lastFromSpace = false;
+    for (int32_t i = 0; i < lower.length(); i = lower.moveIndex32(i, 1)) {
+        UChar32 c = lower.char32At(i);
+        bool space = false;
+        if (isNumeric(c)) {
+            if (key.isEmpty() || key.charAt(key.length() - 1) != u'#') key.append(u'#');
+        } else if (c == u'#') {
+            key.append(static_cast<UChar32>(0xFF03));
+        } else if (u_isUWhiteSpace(c)) {
+            if (!lastFromSpace) key.append(u' ');
+            space = true;
+        } else {
+            key.append(c);
+        }
+        lastFromSpace = space;
+    }
+    return key;
+}
+
+// A decimal integer with an optional leading sign; nothing on overflow.
+std::optional<long long> readInteger(std::string_view text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') return std::nullopt;
+    }
+    long long value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    return value;
+}
+
+bool compatibleGiven(const Candidate& a, const Candidate& b, const std::set<int>& slotsOfA) {
+    if (a.numbers.size() != b.numbers.size()) return false;
+    for (std::size_t k = 0; k < a.numbers.size(); ++k) {
+        if (a.numbers[k] == b.numbers[k]) continue;
+        if (!slotsOfA.contains(static_cast<int>(k))) return false;
+        auto na = readInteger(a.numbers[k]);
+        auto nb = readInteger(b.numbers[k]);
+        if (!na || !nb) return false;
+        long long delta = 0;
+        if (__builtin_sub_overflow(*nb, *na, &delta)) return false;
+        if (delta != static_cast<long long>(b.page) - a.page) return false;
+    }
+    return true;
+}
+
+std::optional<Candidate> makeCandidate(const DocElement& element, int page, int index, double pageWidth,
+                                       double pageHeight) {
+    Candidate candidate;
+    candidate.page = page;
+    candidate.element = index;
+    switch (element.kind) {
+        case DocElementKind::title:
+        case DocElementKind::sectionHeader:
+        case DocElementKind::text:
+        case DocElementKind::caption:
+        case DocElementKind::footnote: {
+            icu::UnicodeString text = trimmed(toUnicode(element.text));
+            if (text.isEmpty() || longerThan(text, maxGraphemes)) return std::nullopt;
+            candidate.key = toUtf8(normalised(text));
+            candidate.numbers = numericRuns(text);
+            break;
+        }
+        case DocElementKind::picture:
+            if (!element.captions.empty()) return std::nullopt;
+            candidate.key = pictureKey;
+            break;
+        default:
+            return std::nullopt;
+    }
+    const BBox& box = element.bbox;
+    if (box.b / pageHeight <= band) {
+        candidate.top = true;
+    } else if (box.t / pageHeight >= 1 - band) {
+        candidate.top = false;
+    } else {
+        return std::nullopt;
+    }
+    candidate.cx = (box.l + box.r) / 2 / pageWidth;
+    candidate.cy = (box.t + box.b) / 2 / pageHeight;
+    candidate.w = (box.r - box.l) / pageWidth;
+    candidate.h = (box.b - box.t) / pageHeight;
+    return candidate;
+}
+
+bool samePlace(const Candidate& a, const Candidate& b) {
+    if (std::abs(a.cx - b.cx) > maxCentreDX || std::abs(a.cy - b.cy) > maxCentreDY) return false;
+    if (a.key == pictureKey &&
+        (std::abs(a.w - b.w) > maxWidthDelta || std::abs(a.h - b.h) > maxHeightDelta)) {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string normalisedKey(std::string_view trimmedText) { return toUtf8(normalised(toUnicode(trimmedText))); }
+
+std::set<int> pageNumberSlots(std::string_view key) {
+    std::set<int> slots;
+    icu::UnicodeString text = toUnicode(key);
+    for (const Regex& pattern : pageNumberPatterns()) {
+        auto matcher = pattern.matcher(text);
+        if (!matcher) continue;
+        while (matcher->find()) {
+            UErrorCode status = U_ZERO_ERROR;
+            int32_t start = matcher->start(1, status);
+            if (U_FAILURE(status) || start < 0) continue;
+            int before = 0;
+            for (int32_t i = 0; i < start; ++i) before += text.charAt(i) == u'#';
+            slots.insert(before);
+        }
+    }
+    return slots;
+}
+
+bool compatible(const Candidate& a, const Candidate& b) {
+    if (a.numbers.size() != b.numbers.size()) return false;
+    if (a.numbers.empty()) return true;
+    return compatibleGiven(a, b, pageNumberSlots(a.key));
+}
+
+void remove(std::vector<ConvertedPage>& pages) {
+    if (pages.size() <= 1) return;
+
+    std::vector<Candidate> candidates;
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+        const ConvertedPage& page = pages[p];
+        if (!(page.width > 0) || !(page.height > 0)) continue;
+        const auto& body = page.content.body;
+        for (std::size_t e = 0; e < body.size(); ++e) {
+            if (auto c = makeCandidate(body[e], static_cast<int>(p), static_cast<int>(e), page.width,
+                                       page.height)) {
+                candidates.push_back(std::move(*c));
+            }
+        }
+    }
+
+    // Only candidates with equal keys in the same band can match: compare within
+    // those groups, in collection order.
+    std::map<std::pair<std::string, bool>, std::vector<std::size_t>> groups;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        groups[{candidates[i].key, candidates[i].top}].push_back(i);
+    }
+
+    std::vector<std::vector<bool>> marked(pages.size());
+    for (std::size_t p = 0; p < pages.size(); ++p) marked[p].assign(pages[p].content.body.size(), false);
+    auto isMarked = [&](const Candidate& c) { return marked[c.page][c.element]; };
+    bool any = false;
+
+    for (const auto& [groupKey, members] : groups) {
+        if (members.size() < 2) continue;
+        const std::set<int> slots = pageNumberSlots(groupKey.first);
+        for (std::size_t x = 0; x < members.size(); ++x) {
+            const Candidate& a = candidates[members[x]];
+            for (std::size_t y = x + 1; y < members.size(); ++y) {
+                const Candidate& b = candidates[members[y]];
+                if (a.page == b.page || (isMarked(a) && isMarked(b))) continue;
+                if (!samePlace(a, b) || !compatibleGiven(a, b, slots)) continue;
+                marked[a.page][a.element] = true;
+                marked[b.page][b.element] = true;
+                any = true;
+            }
+        }
+    }
+    if (!any) return;
+
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+        auto& content = pages[p].content;
+        std::vector<DocElement> body;
+        body.reserve(content.body.size());
+        for (std::size_t e = 0; e < content.body.size(); ++e) {
+            if (marked[p][e]) {
+                content.furniture.push_back(std::move(content.body[e]));
+            } else {
+                body.push_back(std::move(content.body[e]));
+            }
+        }
+        content.body = std::move(body);
+    }
+}
+
+}  // namespace ce::RunningFurniture
