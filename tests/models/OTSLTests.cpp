@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "models/OTSL.h"
+
+using namespace ce;
+using Tokens = OTSL::Tokens;
+
+struct HTMLCase {
+    const char* name;
+    Tokens otsl;
+    Tokens html;
+};
+
+class OTSLToHTML : public ::testing::TestWithParam<HTMLCase> {};
+
+TEST_P(OTSLToHTML, Converts) { EXPECT_EQ(OTSL::toHTML(GetParam().otsl), GetParam().html); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OTSLToHTML,
+    ::testing::Values(
+        HTMLCase{"plain",
+                 {"fcel", "fcel", "nl", "fcel", "fcel", "nl"},
+                 {"<tr>", "<td>", "</td>", "<td>", "</td>", "</tr>", "<tr>", "<td>", "</td>", "<td>", "</td>", "</tr>"}},
+        HTMLCase{"alreadyHTML", {"<td>", "x"}, {"<td>", "x"}},
+        HTMLCase{"empty", {}, {}},
+        HTMLCase{"header",
+                 {"ched", "ched", "nl", "fcel", "fcel", "nl"},
+                 {"<thead>", "<tr>", "<td>", "</td>", "<td>", "</td>", "</tr>", "</thead>", "<tr>", "<td>", "</td>",
+                  "<td>", "</td>", "</tr>"}},
+        HTMLCase{"colspan", {"fcel", "lcel", "lcel", "nl"}, {"<tr>", "<td", " colspan=\"3\"", ">", "</td>", "</tr>"}},
+        HTMLCase{"rowspan",
+                 {"fcel", "nl", "ucel", "nl"},
+                 {"<tr>", "<td", " rowspan=\"2\"", ">", "</td>", "</tr>", "<tr>", "</tr>"}},
+        HTMLCase{"twoWay",
+                 {"fcel", "xcel", "nl", "ucel", "xcel", "nl"},
+                 {"<tr>", "<td", " rowspan=\"2\"", " rowspan=\"2\"", " colspan=\"2\"", ">", "</td>", "</tr>", "<tr>",
+                  "</tr>"}},
+        HTMLCase{"raggedIsPadded",
+                 {"fcel", "fcel", "nl", "fcel", "nl"},
+                 {"<tr>", "<td>", "</td>", "<td>", "</td>", "</tr>", "<tr>", "<td", " colspan=\"2\"", ">", "</td>",
+                  "</tr>"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(OTSL, RowsAndPadding) {
+    EXPECT_EQ(OTSL::rows({"nl", "fcel", "nl", "nl", "ecel"}).size(), 2u);
+    EXPECT_TRUE(OTSL::isRectangular({}));
+    EXPECT_FALSE(OTSL::isRectangular({"fcel", "fcel", "nl", "fcel", "nl"}));
+    EXPECT_EQ(OTSL::padToRectangle({"fcel", "fcel", "nl", "fcel"}, "ecel"),
+              (Tokens{"fcel", "fcel", "nl", "fcel", "ecel", "nl"}));
+}
+
+TEST(OTSL, ParsesSpansBack) {
+    using Spans = std::map<int, std::pair<int, int>>;
+    EXPECT_EQ(OTSL::parseHTML({"<tr>", "<td", " colspan=\"2\"", ">", "</td>", "</tr>"}), (Spans{{0, {2, 1}}}));
+    EXPECT_EQ(OTSL::parseHTML({"<tr>", "<td", " colspan=\"2\"", " rowspan=\"3\"", ">", "</td>", "</tr>"}),
+              (Spans{{0, {2, 3}}}));
+    // Spans beyond 20 are read as written.
+    Tokens wide = {"<tr>", "<td", " colspan=\"25\"", ">", "</td>", "</tr>"};
+    EXPECT_EQ(OTSL::parseHTML(wide), (Spans{{0, {25, 1}}}));
+    EXPECT_THROW(OTSL::parseHTML({"<tr>", " rowspan=\"2\"", "</tr>"}), OTSL::ConversionError);
+}
+
+TEST(OTSL, RoundTripKeepsSpansOfEveryCell) {
+    // A rowspan in the first column and a colspan in the second row.
+    const Tokens otsl = {"fcel", "fcel", "fcel", "fcel", "nl",
+                         "ucel", "fcel", "lcel", "fcel", "nl",
+                         "fcel", "fcel", "fcel", "fcel", "nl"};
+    const auto spans = OTSL::parseHTML(OTSL::toHTML(otsl));
+    ASSERT_TRUE(spans.has_value());
+    using Spans = std::map<int, std::pair<int, int>>;
+    EXPECT_EQ(*spans, (Spans{{0, {1, 2}}, {4, {2, 1}}}));
+}
+
+TEST(OTSL, MalformedInputNeverCrashes) {
+    const Tokens inputs[] = {{"</tr>", "</tr>"}, {"<td", " colspan=\"x\"", "</tr>"}, {" colspan=\"2\""},
+                             {"<tr>", "<td", " rowspan=\"999999999\"", "</tr>", "<td>", "</tr>"}};
+    for (const Tokens& html : inputs) {
+        try {
+            (void)OTSL::parseHTML(html);
+        } catch (const OTSL::ConversionError&) {
+        }
+    }
+}
