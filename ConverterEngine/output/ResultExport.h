@@ -1,0 +1,56 @@
+// The export side of a ConversionResult: its base name, its numbered tables, the names
+// of the files an export creates, and the CSV files. This is the one place where
+// output file names are formed. Everything here is a pure computation on the value.
+//
+// Names (base = the export base name):
+//   Markdown file   base.md, pictures in the folder base-images as p<page + 1>-<cluster id>.png
+//   DOCX file       base.docx
+//   CSV of table n  base-table-<n>.csv
+// Wherever `baseName` is optional, a missing value means baseName(result).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/ConversionOptions.h"
+#include "core/ConversionResult.h"
+#include "output/CSVWriter.h"
+#include "output/DocumentTable.h"
+
+namespace ce::ResultExport {
+
+struct CSVFile {
+    std::string fileName;
+    Data data;
+};
+
+// The source's last path component without its extension ("Report.final.pdf" gives
+// "Report.final").
+std::string baseName(const ConversionResult& result);
+
+// Body elements of kind table or documentIndex holding a table with at least one row and
+// one column, in page and body order; page furniture is never counted.
+std::vector<DocumentTable> tables(const ConversionResult& result);
+
+// "p", page + 1, "-", the element's cluster id, ".png"; `page` is 0-based.
+std::string imageFileName(int page, const DocElement& element);
+
+std::string csvFileName(const ConversionResult& result, int table,
+                        const std::optional<std::string>& baseName = std::nullopt);
+
+// One file per table, in table order.
+std::vector<CSVFile> csvFiles(const ConversionResult& result, const CSVWriter::Options& options,
+                              const std::optional<std::string>& baseName = std::nullopt);
+
+// What an export in `format` creates in the target folder, in write order: the Markdown
+// file and, when there are pictures, the picture folder; the DOCX file; the CSV files.
+std::vector<std::string> outputNames(const ConversionResult& result, OutputFormat format,
+                                     const std::optional<std::string>& baseName = std::nullopt);
+
+// The text percent-encoded for use in a link destination: letters, digits and
+// -._~!$&'*+,;=:@/ stay, every other byte (parentheses included) becomes %XX.
+std::string percentEncodedPathComponent(std::string_view text);
+
+}  // namespace ce::ResultExport
