@@ -4,23 +4,23 @@
 #include <charconv>
 #include <cmath>
 #include <map>
-#include <memory>
 #include <optional>
 #include <utility>
 
-#include <unicode/brkiter.h>
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
 
+#include "core/Graphemes.h"
 #include "core/Regex.h"
 #include "core/Unicode.h"
+#include "core/Whitespace.h"
 
 namespace ce::RunningFurniture {
 
 namespace {
 
 // Texts longer than this (in grapheme clusters) are body text, never furniture.
-constexpr int maxGraphemes = 200;
+constexpr std::size_t maxGraphemes = 200;
 constexpr double maxCentreDX = 0.05;
 constexpr double maxCentreDY = 0.03;
 constexpr double maxWidthDelta = 0.05;
@@ -42,34 +42,6 @@ const std::array<Regex, 5>& pageNumberPatterns() {
 }
 
 bool isNumeric(UChar32 c) { return u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE) != U_NT_NONE; }
-
-icu::UnicodeString trimmed(const icu::UnicodeString& text) {
-    int32_t start = 0;
-    int32_t end = text.length();
-    while (start < end && u_isUWhiteSpace(text.char32At(start))) start = text.moveIndex32(start, 1);
-    while (end > start) {
-        int32_t before = text.moveIndex32(end, -1);
-        if (!u_isUWhiteSpace(text.char32At(before))) break;
-        end = before;
-    }
-    return icu::UnicodeString(text, start, end - start);
-}
-
-bool longerThan(const icu::UnicodeString& text, int limit) {
-    // A grapheme holds at least one code point: short texts need no break iterator.
-    if (text.countChar32() <= limit) return false;
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::BreakIterator> graphemes(
-        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-    if (U_FAILURE(status) || !graphemes) return true;
-    graphemes->setText(text);
-    graphemes->first();
-    int count = 0;
-    while (graphemes->next() != icu::BreakIterator::DONE) {
-        if (++count > limit) return true;
-    }
-    return false;
-}
 
 std::vector<std::string> numericRuns(const icu::UnicodeString& text) {
     std::vector<std::string> runs;
@@ -148,8 +120,9 @@ std::optional<Candidate> makeCandidate(const DocElement& element, int page, int 
         case DocElementKind::text:
         case DocElementKind::caption:
         case DocElementKind::footnote: {
-            icu::UnicodeString text = trimmed(toUnicode(element.text));
-            if (text.isEmpty() || longerThan(text, maxGraphemes)) return std::nullopt;
+            const std::string trimmedText = trimmingWhitespace(element.text, WhitespaceSet::whiteSpace);
+            if (trimmedText.empty() || graphemeCount(trimmedText) > maxGraphemes) return std::nullopt;
+            const icu::UnicodeString text = toUnicode(trimmedText);
             candidate.key = toUtf8(normalised(text));
             candidate.numbers = numericRuns(text);
             break;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Median.h"
+
 namespace ce::PageAssembler {
 
 namespace {
@@ -24,12 +26,6 @@ struct Axis {
         }
     }
 };
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) * 0.5;
-}
 
 bool spans(const TableCellItem& cell, int row, int col) {
     return cell.startRow <= row && row < cell.endRow && cell.startCol <= col && col < cell.endCol;
