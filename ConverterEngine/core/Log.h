@@ -32,7 +32,8 @@ struct Piece {
     Piece(const char* value) : text(value) {}
     Piece(const std::string& value) : text(value) {}
     template <typename Number>
-        requires(std::integral<Number> || std::floating_point<Number>)
+        requires((std::integral<Number> && !std::same_as<Number, bool> && !std::same_as<Number, char>) ||
+                 std::floating_point<Number>)
     Piece(Number value) {
         char buffer[32];
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
