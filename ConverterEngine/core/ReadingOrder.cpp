@@ -75,7 +75,7 @@ struct Neighbours {
 };
 
 // The fixed facts of one group: positions by cid and the left-to-right links,
-// computed once from the undilated boxes.
+// computed once from the undilated boxes. Lives for one call, read-only once built.
 class GroupGraph {
 public:
     GroupGraph(const std::vector<ROElement>& elements, ReadingOrderMode mode)
