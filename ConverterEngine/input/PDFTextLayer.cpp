@@ -1,0 +1,464 @@
+#include "input/PDFTextLayer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <numeric>
+
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utf16.h>
+
+#include "core/Regex.h"
+#include "core/Unicode.h"
+
+namespace ce::PDFTextLayer {
+
+namespace {
+
+constexpr int boundaryMarker = -1;
+// A piece is compared with at most this many of the most recent line groups.
+constexpr std::size_t groupLookBack = 8;
+
+bool isSpaceUnit(char16_t c) { return !U16_IS_SURROGATE(c) && u_isUWhiteSpace(c); }
+bool isVisibleUnit(char16_t c) { return !U16_IS_SURROGATE(c) && !u_isUWhiteSpace(c); }
+bool isLineTerminator(char16_t c) {
+    return c == u'\n' || c == u'\r' || c == 0x0085 || c == 0x2028 || c == 0x2029;
+}
+
+int normalisedRotation(int rotation) { return ((rotation % 360) + 360) % 360; }
+
+class UnionFind {
+public:
+    explicit UnionFind(std::size_t n) : parent_(n) { std::iota(parent_.begin(), parent_.end(), 0); }
+    int find(int i) {
+        while (parent_[i] != i) i = parent_[i] = parent_[parent_[i]];
+        return i;
+    }
+    // The smaller root stays, so every root is its component's smallest member.
+    void unite(int a, int b) {
+        a = find(a);
+        b = find(b);
+        if (a != b) parent_[std::max(a, b)] = std::min(a, b);
+    }
+    // Components ordered by their smallest member, members ascending.
+    std::vector<std::vector<int>> components() {
+        std::map<int, std::vector<int>> byRoot;
+        for (int i = 0; i < static_cast<int>(parent_.size()); ++i) byRoot[find(i)].push_back(i);
+        std::vector<std::vector<int>> out;
+        for (auto& [root, members] : byRoot) out.push_back(std::move(members));
+        return out;
+    }
+
+private:
+    std::vector<int> parent_;
+};
+
+double verticalOverlap(const Rect& a, const Rect& b) {
+    return std::min(a.maxY, b.maxY) - std::max(a.minY, b.minY);
+}
+double horizontalGap(const Rect& a, const Rect& b) { return std::max(a.minX - b.maxX, b.minX - a.maxX); }
+double smallerHeight(const Rect& a, const Rect& b) { return std::min(a.height(), b.height()); }
+
+// Trims white space scalars from both ends.
+std::u16string_view trimmed(std::u16string_view s) {
+    std::size_t start = 0;
+    std::size_t end = s.size();
+    while (start < end) {
+        UChar32 c;
+        std::size_t i = start;
+        U16_NEXT(s.data(), i, end, c);
+        if (!u_isUWhiteSpace(c)) break;
+        start = i;
+    }
+    while (end > start) {
+        UChar32 c;
+        std::size_t i = end;
+        U16_PREV(s.data(), start, i, c);
+        if (!u_isUWhiteSpace(c)) break;
+        end = i;
+    }
+    return s.substr(start, end - start);
+}
+
+std::u16string_view substring(std::u16string_view text, const Range& r) {
+    return text.substr(static_cast<std::size_t>(r.location), static_cast<std::size_t>(r.length));
+}
+
+// Start of the text line (between line terminators) that holds `location`.
+int lineStart(std::u16string_view text, int location) {
+    int i = location;
+    if (i < static_cast<int>(text.size()) && text[i] == u'\n' && i > 0 && text[i - 1] == u'\r') --i;
+    while (i > 0 && !isLineTerminator(text[i - 1])) --i;
+    return i;
+}
+
+std::string utf8(std::u16string_view s) {
+    return toUtf8(icu::UnicodeString(s.data(), static_cast<int32_t>(s.size())));
+}
+
+TextCell cell(int index, std::string text, const BBox& box) {
+    TextCell c;
+    c.index = index;
+    c.text = std::move(text);
+    c.bbox = box;
+    c.confidence = 1.0;
+    c.fromOCR = false;
+    return c;
+}
+
+// The first position, in range order, of a character that is neither white space nor a
+// surrogate half.
+std::optional<int> firstVisible(std::u16string_view text, const Range& r) {
+    for (int p = r.location; p < r.location + r.length; ++p)
+        if (isVisibleUnit(text[p])) return p;
+    return std::nullopt;
+}
+
+std::optional<int> firstVisible(std::u16string_view text, const Piece& piece) {
+    for (const Range& r : piece.ranges)
+        if (auto p = firstVisible(text, r)) return p;
+    return std::nullopt;
+}
+
+// The piece's text with the dropped spaces left out; its ranges are joined with one space,
+// except where a join continues a fragment.
+std::u16string pieceText(std::u16string_view text, const Piece& piece, const LetterSpacing::Repair& repair) {
+    std::u16string out;
+    bool first = true;
+    for (const Range& r : piece.ranges) {
+        std::u16string part;
+        for (int p = r.location; p < r.location + r.length; ++p)
+            if (!repair.drop.count(p)) part.push_back(text[p]);
+        if (part.empty()) continue;
+        if (!first) {
+            const auto key = firstVisible(text, r);
+            if (!key || !repair.joins.count(*key)) out.push_back(u' ');
+        }
+        out += part;
+        first = false;
+    }
+    return std::u16string(trimmed(out));
+}
+
+std::vector<TextCell> lineCells(const PageTextView& view, std::span<const Piece> pieces, const Groups& groups,
+                                const LetterSpacing::Repair& repair) {
+    std::vector<TextCell> lines;
+    for (const std::vector<int>& group : groups) {
+        std::u16string line;
+        Rect bounds = pieces[group.front()].bounds;
+        for (int number : group) {
+            const Piece& piece = pieces[number];
+            bounds = bounds.unionWith(piece.bounds);
+            const std::u16string text = pieceText(view.text, piece, repair);
+            if (text.empty()) continue;
+            if (!line.empty()) {
+                const auto key = firstVisible(view.text, piece);
+                if (!key || !repair.joins.count(*key)) line.push_back(u' ');
+            }
+            line += text;
+        }
+        if (line.empty()) continue;
+        const int index = static_cast<int>(lines.size());
+        lines.push_back(cell(index, utf8(line), toPageBox(bounds, view.cropBox, view.rotation)));
+    }
+    return lines;
+}
+
+std::vector<TextCell> wordCells(const PageTextView& view, std::optional<double> typical,
+                                const LetterSpacing::Repair& repair) {
+    const std::u16string_view text = view.text;
+    const int n = static_cast<int>(text.size());
+    auto inWord = [&](int p) { return repair.drop.count(p) || U16_IS_SURROGATE(text[p]) || !u_isUWhiteSpace(text[p]); };
+
+    std::vector<TextCell> words;
+    std::map<int, int> wordAt;  // first and last position of every word -> its number
+    for (int i = 0; i < n;) {
+        if (!inWord(i)) {
+            ++i;
+            continue;
+        }
+        const int s = i;
+        while (i < n && inWord(i)) ++i;
+        const int e = i;
+        const auto bounds = view.bounds(s, e);
+        if (!bounds) continue;
+        const Rect box = flatten(*bounds, typical);
+        if (!box.hasArea()) continue;
+        std::u16string word;
+        for (int p = s; p < e; ++p)
+            if (!repair.drop.count(p)) word.push_back(text[p]);
+        const int index = static_cast<int>(words.size());
+        words.push_back(cell(index, utf8(word), toPageBox(box, view.cropBox, view.rotation)));
+        wordAt[s] = index;
+        wordAt[e - 1] = index;
+    }
+    if (repair.joins.empty()) return words;
+
+    UnionFind parts(words.size());
+    for (const auto& [key, value] : repair.joins) {
+        const auto k = wordAt.find(key);
+        const auto v = wordAt.find(value);
+        if (k != wordAt.end() && v != wordAt.end()) parts.unite(v->second, k->second);
+    }
+    std::vector<TextCell> joined;
+    for (std::vector<int>& members : parts.components()) {
+        std::stable_sort(members.begin(), members.end(),
+                         [&](int a, int b) { return words[a].bbox.l < words[b].bbox.l; });
+        TextCell out = words[members.front()];
+        for (std::size_t m = 1; m < members.size(); ++m) {
+            out.text += words[members[m]].text;
+            out.bbox = out.bbox.unionWith(words[members[m]].bbox);
+        }
+        out.index = static_cast<int>(joined.size());
+        joined.push_back(std::move(out));
+    }
+    return joined;
+}
+
+}  // namespace
+
+int visibleScalarCount(std::u16string_view text) {
+    int count = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        UChar32 c;
+        U16_NEXT(text.data(), i, text.size(), c);
+        if (!u_isUWhiteSpace(c)) ++count;
+    }
+    return count;
+}
+
+std::vector<Piece> pieces(const PageTextView& view) {
+    std::vector<Piece> out;
+    for (const PageTextView::Line& line : view.lines) {
+        Piece piece;
+        std::optional<Rect> bounds;
+        bool hasText = false;
+        for (const Range& r : line.ranges) {
+            if (!view.isValid(r)) continue;
+            piece.ranges.push_back(r);
+            if (const auto b = view.bounds(r.location, r.location + r.length))
+                bounds = bounds ? bounds->unionWith(*b) : *b;
+            if (!trimmed(substring(view.text, r)).empty()) hasText = true;
+        }
+        if (!hasText || !bounds || !bounds->hasArea()) continue;
+        piece.bounds = *bounds;
+        out.push_back(std::move(piece));
+    }
+    return out;
+}
+
+std::optional<double> typicalHeight(std::span<const Piece> pieces) {
+    if (pieces.empty()) return std::nullopt;
+    std::vector<double> heights;
+    for (const Piece& p : pieces) heights.push_back(p.bounds.height());
+    std::sort(heights.begin(), heights.end());
+    return heights[heights.size() / 4];
+}
+
+Rect flatten(const Rect& rect, std::optional<double> typical) {
+    if (!typical || !(rect.height() > 3 * *typical)) return rect;
+    const double mid = rect.midY();
+    return {rect.minX, mid - *typical / 2, rect.maxX, mid - *typical / 2 + *typical};
+}
+
+Groups lineGroups(std::span<const Piece> pieces, bool unrotated) {
+    Groups groups;
+    for (int number = 0; number < static_cast<int>(pieces.size()); ++number) {
+        const Rect& p = pieces[number].bounds;
+        bool placed = false;
+        const std::size_t oldest = groups.size() > groupLookBack ? groups.size() - groupLookBack : 0;
+        for (std::size_t g = groups.size(); unrotated && g > oldest && !placed; --g) {
+            std::vector<int>& group = groups[g - 1];
+            bool fits = true;
+            double nearest = INFINITY;
+            for (int member : group) {
+                const Rect& q = pieces[member].bounds;
+                const double h = smallerHeight(p, q);
+                const double gap = horizontalGap(p, q);
+                if (verticalOverlap(p, q) < 0.7 * h || gap < -0.25 * h) {
+                    fits = false;
+                    break;
+                }
+                nearest = std::min(nearest, gap / h);
+            }
+            if (fits && nearest <= 1.2) {
+                group.push_back(number);
+                placed = true;
+            }
+        }
+        if (!placed) groups.push_back({number});
+    }
+    return groups;
+}
+
+Groups runs(std::u16string_view text, std::span<const Piece> pieces, const Groups& lineGroups, bool unrotated) {
+    UnionFind parts(pieces.size());
+    for (const std::vector<int>& group : lineGroups)
+        for (int member : group) parts.unite(group.front(), member);
+    for (std::size_t i = 1; i < pieces.size(); ++i) {
+        const Piece& a = pieces[i - 1];
+        const Piece& b = pieces[i];
+        if (a.ranges.empty() || b.ranges.empty()) continue;
+        if (lineStart(text, a.ranges.front().location) != lineStart(text, b.ranges.front().location)) continue;
+        if (verticalOverlap(a.bounds, b.bounds) < 0.7 * smallerHeight(a.bounds, b.bounds)) continue;
+        parts.unite(static_cast<int>(i - 1), static_cast<int>(i));
+    }
+    Groups out = parts.components();
+    if (unrotated)
+        for (std::vector<int>& run : out)
+            std::stable_sort(run.begin(), run.end(),
+                             [&](int a, int b) { return pieces[a].bounds.minX < pieces[b].bounds.minX; });
+    return out;
+}
+
+CharacterSequence characterSequence(std::u16string_view text, std::span<const Piece> pieces,
+                                    const std::vector<int>& run) {
+    CharacterSequence seq;
+    for (int number : run) {
+        for (const Range& r : pieces[number].ranges) {
+            int start = r.location;
+            int end = r.location + r.length;
+            while (start < end && isSpaceUnit(text[start])) ++start;
+            while (end > start && isSpaceUnit(text[end - 1])) --end;
+            if (start == end) continue;
+            if (!seq.entries.empty()) seq.entries.push_back(boundaryMarker);
+            for (int p = start; p < end; ++p) seq.entries.push_back(p);
+        }
+    }
+    if (seq.entries.size() < 3) return seq;
+
+    icu::UnicodeString spelled;
+    for (int e : seq.entries) spelled.append(e == boundaryMarker ? u' ' : text[e]);
+
+    // Four or more single characters, each standing alone between single spaces.
+    static const Regex letterSpaced(u"(?<!\\S)\\S(?: \\S){3,}(?!\\S)");
+    const auto matcher = letterSpaced.matcher(spelled);
+    UErrorCode status = U_ZERO_ERROR;
+    const int last = static_cast<int>(seq.entries.size()) - 1;
+    while (matcher && matcher->find()) {
+        const int from = std::max(1, matcher->start(status));
+        const int to = std::min(last, matcher->end(status));
+        if (U_FAILURE(status)) break;
+        for (int i = from; i < to; ++i) {
+            const int e = seq.entries[i];
+            if (e == boundaryMarker)
+                seq.candidates.insert(seq.entries[i + 1]);
+            else if (text[e] == u' ')
+                seq.candidates.insert(e);
+        }
+    }
+    seq.examined = !seq.candidates.empty() || spelled.indexOf(u' ') >= 0;
+    return seq;
+}
+
+std::optional<LetterSpacing::MeasuredRun> measure(const PageTextView& view, const CharacterSequence& sequence,
+                                                  std::optional<double> typical) {
+    std::map<int, Rect> boxes;
+    std::optional<Rect> all;
+    for (int e : sequence.entries) {
+        if (e == boundaryMarker || !isVisibleUnit(view.text[e]) || e >= static_cast<int>(view.boxes.size()) ||
+            !view.boxes[e])
+            continue;
+        const Rect box = flatten(*view.boxes[e], typical);
+        if (!box.hasArea()) continue;
+        boxes.emplace(e, box);
+        all = all ? all->unionWith(box) : box;
+    }
+    if (!all) return std::nullopt;
+
+    const bool horizontal = all->width() >= all->height();
+    std::vector<double> thickness;
+    for (const auto& [position, box] : boxes) thickness.push_back(horizontal ? box.height() : box.width());
+    std::sort(thickness.begin(), thickness.end());
+    LetterSpacing::MeasuredRun run;
+    run.unit = thickness[thickness.size() / 2];
+    run.candidates = sequence.candidates;
+
+    auto low = [horizontal](const Rect& r) { return horizontal ? r.minX : r.minY; };
+    auto high = [horizontal](const Rect& r) { return horizontal ? r.maxX : r.maxY; };
+    const std::vector<int>& entries = sequence.entries;
+    for (std::size_t i = 1; i + 1 < entries.size(); ++i) {
+        const int e = entries[i];
+        if (e != boundaryMarker && view.text[e] != u' ') continue;
+        const auto before = boxes.find(entries[i - 1]);
+        const auto after = boxes.find(entries[i + 1]);
+        if (entries[i - 1] == boundaryMarker || entries[i + 1] == boundaryMarker || before == boxes.end() ||
+            after == boxes.end())
+            continue;
+        const Rect& b = before->second;
+        const Rect& a = after->second;
+        const double gap = std::max(low(a) - high(b), low(b) - high(a));
+        if (gap < 0) continue;
+        const double distance = std::abs((low(a) + high(a)) / 2 - (low(b) + high(b)) / 2);
+        run.records.push_back({e == boundaryMarker ? entries[i + 1] : e, entries[i - 1], e == boundaryMarker,
+                               distance / run.unit, gap / run.unit});
+    }
+    if (run.records.empty()) return std::nullopt;
+    return run;
+}
+
+Groups finalGroups(const Groups& lineGroups, std::span<const Piece> pieces, bool unrotated) {
+    Groups out;
+    for (const std::vector<int>& group : lineGroups) {
+        const auto [lo, hi] = std::minmax_element(group.begin(), group.end());
+        bool standAlone = *hi - *lo + 1 == static_cast<int>(group.size());
+        for (std::size_t k = 0; standAlone && k + 1 < group.size(); ++k)
+            standAlone = pieces[group[k]].bounds.minX < pieces[group[k + 1]].bounds.minX;
+        if (standAlone)
+            for (int member : group) out.push_back({member});
+        else
+            out.push_back(group);
+    }
+    std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) {
+        return *std::min_element(a.begin(), a.end()) < *std::min_element(b.begin(), b.end());
+    });
+    if (unrotated)
+        for (std::vector<int>& group : out)
+            std::stable_sort(group.begin(), group.end(),
+                             [&](int a, int b) { return pieces[a].bounds.minX < pieces[b].bounds.minX; });
+    return out;
+}
+
+BBox toPageBox(const Rect& rect, const Rect& cropBox, int rotation) {
+    const double x0 = rect.minX - cropBox.minX;
+    const double x1 = rect.maxX - cropBox.minX;
+    const double y0 = rect.minY - cropBox.minY;
+    const double y1 = rect.maxY - cropBox.minY;
+    const double w = cropBox.width();
+    const double h = cropBox.height();
+    switch (normalisedRotation(rotation)) {
+        case 90: return {y0, x0, y1, x1};
+        case 180: return {w - x1, y0, w - x0, y1};
+        case 270: return {h - y1, w - x1, h - y0, w - x0};
+        default: return {x0, h - y1, x1, h - y0};
+    }
+}
+
+std::optional<Cells> read(const PageTextView& view) {
+    if (visibleScalarCount(view.text) < 10) return std::nullopt;
+    const bool unrotated = normalisedRotation(view.rotation) == 0;
+
+    std::vector<Piece> all = pieces(view);
+    const std::optional<double> typical = typicalHeight(all);
+    for (Piece& p : all) p.bounds = flatten(p.bounds, typical);
+
+    const Groups groups = lineGroups(all, unrotated);
+    std::vector<LetterSpacing::MeasuredRun> withCandidates;
+    std::vector<LetterSpacing::MeasuredRun> withoutCandidates;
+    for (const std::vector<int>& run : runs(view.text, all, groups, unrotated)) {
+        const CharacterSequence seq = characterSequence(view.text, all, run);
+        if (!seq.examined) continue;
+        if (auto measured = measure(view, seq, typical))
+            (seq.candidates.empty() ? withoutCandidates : withCandidates).push_back(std::move(*measured));
+    }
+    const LetterSpacing::Repair repair = LetterSpacing::repair(withCandidates, withoutCandidates);
+
+    Cells cells;
+    cells.lines = lineCells(view, all, finalGroups(groups, all, unrotated), repair);
+    if (cells.lines.empty()) return std::nullopt;
+    cells.words = wordCells(view, typical, repair);
+    return cells;
+}
+
+}  // namespace ce::PDFTextLayer
