@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/PackagingError.h"
+#include "support/Unzip.h"
 
 namespace {
 
@@ -16,50 +16,6 @@ using ce::ZipArchive::Compression;
 
 std::span<const std::uint8_t> bytesOf(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-
-unsigned read16(const std::vector<std::uint8_t>& b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
-
-// What a reader sees of one entry: its local header fields and its decompressed bytes.
-struct ReadEntry {
-    std::string name;
-    unsigned method = 0;
-    unsigned dosTime = 0;
-    unsigned dosDate = 0;
-    std::string content;
-};
-
-std::vector<ReadEntry> readBack(const std::vector<std::uint8_t>& archiveBytes) {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(archiveBytes.data(), archiveBytes.size(), 0, &error);
-    zip_t* archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
-    EXPECT_NE(archive, nullptr) << zip_error_strerror(&error);
-    std::vector<ReadEntry> entries;
-    if (archive == nullptr) return entries;
-    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
-        zip_stat_t stat;
-        zip_stat_index(archive, i, 0, &stat);
-        ReadEntry entry{stat.name, stat.comp_method};
-        // The local header: DOS time and date at offsets 10 and 12.
-        zip_file_t* file = zip_fopen_index(archive, i, 0);
-        entry.content.resize(stat.size);
-        EXPECT_EQ(zip_fread(file, entry.content.data(), stat.size), static_cast<zip_int64_t>(stat.size));
-        zip_fclose(file);
-        entries.push_back(entry);
-    }
-    zip_close(archive);
-    // Walk the local headers in file order, which is the entry order.
-    std::size_t at = 0;
-    for (ReadEntry& entry : entries) {
-        EXPECT_EQ(std::memcmp(archiveBytes.data() + at, "PK\x03\x04", 4), 0);
-        entry.dosTime = read16(archiveBytes, at + 10);
-        entry.dosDate = read16(archiveBytes, at + 12);
-        const std::size_t compressed = archiveBytes[at + 18] | (archiveBytes[at + 19] << 8) |
-                                       (archiveBytes[at + 20] << 16) | (std::size_t(archiveBytes[at + 21]) << 24);
-        at += 30 + read16(archiveBytes, at + 26) + read16(archiveBytes, at + 28) + compressed;
-    }
-    return entries;
 }
 
 TEST(ZipArchive, KeepsOrderCompressionContentAndDate) {
@@ -75,7 +31,7 @@ TEST(ZipArchive, KeepsOrderCompressionContentAndDate) {
     const auto modified = sys_days{year{2000} / January / 1};
     const auto bytes = ce::ZipArchive::build(entries, {modified});
 
-    const auto read = readBack(bytes);
+    const auto read = testsupport::unzip(bytes);
     ASSERT_EQ(read.size(), entries.size());
     const std::string contents[] = {xml, png, tiny, ""};
     for (std::size_t i = 0; i < read.size(); ++i) {
