@@ -1,0 +1,147 @@
+#include "platform/PDFDocument.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/MuPDF.h"
+
+namespace ce {
+
+int normalizedRotation(long long rotate) {
+    long long r = rotate % 360;
+    if (r < 0) r += 360;
+    r = 90 * ((r + 45) / 90);
+    return r >= 360 ? 0 : static_cast<int>(r);
+}
+
+PDFDocument::PDFDocument(std::shared_ptr<mupdf::ThreadContext> context, pdf_document* doc, std::filesystem::path path)
+    : context_(std::move(context)), doc_(doc), path_(std::move(path)) {}
+
+std::shared_ptr<PDFDocument> PDFDocument::open(const std::filesystem::path& path) {
+    auto context = mupdf::threadContext();
+    const std::string name = path.string();
+    const char* file = name.c_str();
+    pdf_document* doc = mupdf::guarded(context->ctx, [file](fz_context* ctx) { return pdf_open_document(ctx, file); });
+    if (!doc) throw PDFError("cannot open " + name);
+    return std::shared_ptr<PDFDocument>(new PDFDocument(std::move(context), doc, path));
+}
+
+PDFDocument::~PDFDocument() { pdf_drop_document(context_->ctx, doc_); }
+
+fz_context* PDFDocument::context() const { return context_->ctx; }
+
+fz_document* PDFDocument::handle() const { return &doc_->super; }
+
+void PDFDocument::checkThread() const {
+    if (std::this_thread::get_id() != context_->owner)
+        throw PDFError("PDF document used on a thread other than the one that opened it: " + path_.string());
+}
+
+bool PDFDocument::isLocked() const {
+    checkThread();
+    pdf_document* doc = doc_;
+    return mupdf::guarded(context(), [doc](fz_context* ctx) { return pdf_needs_password(ctx, doc); }) != 0;
+}
+
+int PDFDocument::pageCount() const {
+    checkThread();
+    if (isLocked()) throw PDFError("the document needs a password: " + path_.string());
+    pdf_document* doc = doc_;
+    return mupdf::guarded(context(), [doc](fz_context* ctx) { return pdf_count_pages(ctx, doc); });
+}
+
+std::shared_ptr<PDFPage> PDFDocument::page(int index) const {
+    checkThread();
+    if (index < 0 || index >= pageCount()) return nullptr;
+    pdf_document* doc = doc_;
+    pdf_page* loaded = nullptr;
+    try {
+        loaded = mupdf::guarded(context(), [doc, index](fz_context* ctx) { return pdf_load_page(ctx, doc, index); });
+    } catch (const PDFError&) {
+        return nullptr;
+    }
+    if (!loaded) return nullptr;
+    return std::make_shared<PDFPage>(shared_from_this(), loaded, index);
+}
+
+namespace {
+
+struct PageGeometry {
+    fz_rect box;
+    int rotate;
+};
+
+}  // namespace
+
+PDFPage::PDFPage(std::shared_ptr<const PDFDocument> document, pdf_page* page, int index)
+    : document_(std::move(document)), page_(page), index_(index) {
+    PageGeometry geometry{};
+    try {
+        geometry = mupdf::guarded(context(), [page](fz_context* ctx) {
+            PageGeometry g{};
+            fz_matrix ctm;
+            pdf_page_transform(ctx, page, &g.box, &ctm);
+            g.rotate = pdf_to_int(ctx, pdf_dict_get_inheritable(ctx, page->obj, PDF_NAME(Rotate)));
+            return g;
+        });
+    } catch (...) {
+        fz_drop_page(context(), &page_->super);
+        throw;
+    }
+    cropBox_ = {geometry.box.x0, geometry.box.y0, geometry.box.x1, geometry.box.y1};
+    rotation_ = normalizedRotation(geometry.rotate);
+}
+
+PDFPage::~PDFPage() { fz_drop_page(context(), &page_->super); }
+
+fz_page* PDFPage::handle() const { return &page_->super; }
+
+namespace {
+
+// Draws the page into pixmap `pixmap` (already white); C-style so that it may run under fz_try.
+void drawInto(fz_context* ctx, fz_page* page, fz_pixmap* pixmap, float scale) {
+    fz_device* device = nullptr;
+    fz_var(device);
+    fz_try(ctx) {
+        device = fz_new_draw_device(ctx, fz_identity, pixmap);
+        fz_run_page(ctx, page, device, fz_scale(scale, scale), nullptr);
+        fz_close_device(ctx, device);
+    }
+    fz_always(ctx) { fz_drop_device(ctx, device); }
+    fz_catch(ctx) { fz_rethrow(ctx); }
+}
+
+}  // namespace
+
+RGBImage PDFPage::render(double scale, int pixelWidth, int pixelHeight) const {
+    document_->checkThread();
+    const int width = std::max(1, pixelWidth);
+    const int height = std::max(1, pixelHeight);
+    fz_page* page = handle();
+    fz_pixmap* pixmap = mupdf::guarded(context(), [width, height](fz_context* ctx) {
+        fz_pixmap* pix = fz_new_pixmap(ctx, fz_device_rgb(ctx), width, height, nullptr, 0);
+        fz_clear_pixmap_with_value(ctx, pix, 255);
+        return pix;
+    });
+    RGBImage image;
+    try {
+        mupdf::guarded(context(), [page, pixmap, scale](fz_context* ctx) {
+            drawInto(ctx, page, pixmap, static_cast<float>(scale));
+        });
+        image.width = width;
+        image.height = height;
+        image.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+        const unsigned char* samples = fz_pixmap_samples(context(), pixmap);
+        const std::ptrdiff_t stride = fz_pixmap_stride(context(), pixmap);
+        const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+        for (int y = 0; y < height; ++y)
+            std::memcpy(image.pixels.data() + static_cast<std::size_t>(y) * rowBytes, samples + y * stride, rowBytes);
+    } catch (...) {
+        fz_drop_pixmap(context(), pixmap);
+        throw;
+    }
+    fz_drop_pixmap(context(), pixmap);
+    return image;
+}
+
+}  // namespace ce

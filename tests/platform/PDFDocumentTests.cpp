@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "input/TestFiles.h"
+#include "platform/PDFDocument.h"
+
+using namespace ce;
+using ce::testing::makePDF;
+using ce::testing::ScratchFolder;
+using ce::testing::TestPage;
+
+TEST(PDFRotation, SnapsToQuarterTurns) {
+    struct Case {
+        long long rotate;
+        int expected;
+    };
+    for (Case c : {Case{0, 0}, Case{90, 90}, Case{180, 180}, Case{270, 270}, Case{360, 0}, Case{450, 90},
+                   Case{-90, 270}, Case{-450, 270}, Case{44, 0}, Case{45, 90}, Case{314, 270}, Case{315, 0},
+                   Case{-45, 0}})
+        EXPECT_EQ(normalizedRotation(c.rotate), c.expected) << c.rotate;
+}
+
+TEST(PDFDocument, ReadsPagesBoxesAndRotation) {
+    ScratchFolder folder;
+    const auto file = folder.write("pages.pdf", makePDF({TestPage{}, TestPage{"0 0 300 400", "10 20 5000 380", "-90"},
+                                                         TestPage{"0 0 300 400", "", "30"}}));
+    auto document = PDFDocument::open(file);
+    EXPECT_FALSE(document->isLocked());
+    ASSERT_EQ(document->pageCount(), 3);
+    EXPECT_EQ(document->page(0)->cropBox(), (PDFRect{0, 0, 200, 100}));
+    const auto second = document->page(1);
+    EXPECT_EQ(second->cropBox(), (PDFRect{10, 20, 300, 380}));  // clipped to the media box
+    EXPECT_EQ(second->rotation(), 270);
+    EXPECT_EQ(document->page(2)->rotation(), 0);
+    EXPECT_EQ(document->page(3), nullptr);
+    EXPECT_EQ(document->page(-1), nullptr);
+}
+
+TEST(PDFDocument, BadFilesGiveTypedErrors) {
+    ScratchFolder folder;
+    const std::string good = makePDF({TestPage{.content = "0 0 0 rg 10 10 50 50 re f"}});
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"empty.pdf", ""},
+        {"garbage.pdf", std::string(2000, '\x07')},
+        {"header-only.pdf", "%PDF-1.7\n"},
+        {"truncated.pdf", good.substr(0, good.size() / 2)},
+        {"no-xref.pdf", good.substr(0, good.find("xref"))},
+    };
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        // Opening either fails with PDFError or yields a document whose pages are usable.
+        try {
+            auto document = PDFDocument::open(folder.write(name, bytes));
+            for (int i = 0; i < document->pageCount(); ++i)
+                if (auto page = document->page(i)) page->render(1, 10, 10);
+        } catch (const PDFError& error) {
+            EXPECT_NE(std::string(error.what()), "");
+        }
+    }
+    EXPECT_THROW(PDFDocument::open(folder.path() / "missing.pdf"), PDFError);
+}
+
+TEST(PDFDocument, RefusesUseFromAnotherThread) {
+    ScratchFolder folder;
+    auto document = PDFDocument::open(folder.write("one.pdf", makePDF({TestPage{}})));
+    auto page = document->page(0);
+    bool threw = false;
+    std::thread([&] {
+        try {
+            page->render(1, 10, 10);
+        } catch (const PDFError&) {
+            threw = true;
+        }
+    }).join();
+    EXPECT_TRUE(threw);
+    EXPECT_EQ(page->render(1, 4, 3).pixels.size(), 36u);
+}
+
+TEST(PDFDocument, DocumentsOnSeparateThreadsRenderAtOnce) {
+    ScratchFolder folder;
+    const auto file = folder.write("shared.pdf", makePDF({TestPage{.content = "0 0 1 rg 0 0 200 100 re f"}}));
+    std::vector<std::thread> threads;
+    std::vector<RGBImage> images(4);
+    for (std::size_t i = 0; i < images.size(); ++i)
+        threads.emplace_back([&, i] { images[i] = PDFDocument::open(file)->page(0)->render(1, 200, 100); });
+    for (auto& thread : threads) thread.join();
+    for (const RGBImage& image : images) {
+        ASSERT_EQ(image.pixels.size(), 200u * 100u * 3u);
+        EXPECT_EQ(image.pixels[0], 0);
+        EXPECT_EQ(image.pixels[2], 255);
+    }
+}
+
+TEST(PDFDocument, CorpusPasswordSamples) {
+    const auto corpus = ce::testing::corpusDir();
+    if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "corpus not available";
+    for (const char* name : {"sample-files/005-libreoffice-writer-password/libreoffice-writer-password.pdf",
+                             "tables/encrypted.pdf"}) {
+        auto document = PDFDocument::open(corpus / name);
+        EXPECT_TRUE(document->isLocked()) << name;
+        EXPECT_THROW(document->pageCount(), PDFError) << name;
+    }
+    // Encrypted with an owner password only: it opens with the empty user password.
+    auto ownerOnly = PDFDocument::open(corpus / "tables/S2MNCEbirdisland.pdf");
+    EXPECT_FALSE(ownerOnly->isLocked());
+    EXPECT_EQ(ownerOnly->pageCount(), 2);
+}
