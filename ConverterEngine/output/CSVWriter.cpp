@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include <unicode/uchar.h>
-
 #include "core/Regex.h"
 #include "core/Unicode.h"
+#include "core/Utf8.h"
+#include "core/Whitespace.h"
 
 namespace ce::CSVWriter {
 
@@ -13,20 +13,19 @@ namespace {
 
 // Splits at runs of whitespace (line breaks included) and joins the pieces with one space.
 std::string collapseWhitespace(const std::string& text) {
-    const icu::UnicodeString in = toUnicode(text);
-    icu::UnicodeString out;
+    std::string out;
     bool pendingSpace = false;
-    for (int32_t i = 0; i < in.length(); i = in.moveIndex32(i, 1)) {
-        const UChar32 c = in.char32At(i);
-        if (u_isUWhiteSpace(c)) {
-            pendingSpace = !out.isEmpty();
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
+        if (isWhitespace(nextScalar(text, i), WhitespaceSet::whiteSpace)) {
+            pendingSpace = !out.empty();
             continue;
         }
-        if (pendingSpace) out.append(u' ');
+        if (pendingSpace) out += ' ';
         pendingSpace = false;
-        out.append(c);
+        out.append(text, start, i - start);
     }
-    return toUtf8(out);
+    return out;
 }
 
 bool isFieldSeparator(char16_t c) { return c == u';' || c == u',' || c == u'\t'; }
