@@ -1,5 +1,7 @@
 #include "output/ResultExport.h"
 
+#include "output/AtomicFile.h"
+
 namespace ce::ResultExport {
 
 namespace {
@@ -16,6 +18,37 @@ bool hasPictures(const ConversionResult& result) {
         }
     }
     return false;
+}
+
+struct PictureEntry {
+    int pageIndex = 0;
+    const DocElement* element = nullptr;
+    const Data* png = nullptr;
+};
+
+// Every body element with a picture crop, in page and body order.
+std::vector<PictureEntry> pictures(const ConversionResult& result) {
+    std::vector<PictureEntry> out;
+    for (const ConvertedPage& page : result.pages) {
+        for (const DocElement& element : page.content.body) {
+            const auto found = page.images.find(element.clusterID);
+            if (found != page.images.end()) out.push_back({page.index, &element, &found->second});
+        }
+    }
+    return out;
+}
+
+MarkdownExporter::ImagePath imagePaths(const ConvertedPage& page, const std::string& folder) {
+    return [&page, folder](const DocElement& element) -> std::optional<std::string> {
+        if (!page.images.contains(element.clusterID)) return std::nullopt;
+        return folder + "/" + imageFileName(page.index, element);
+    };
+}
+
+std::string imageFolderName(const std::string& base) { return base + "-images"; }
+
+void writeData(const std::filesystem::path& target, const Data& data) {
+    AtomicFile::write(target, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
 }
 
 }  // namespace
@@ -56,7 +89,7 @@ std::vector<std::string> outputNames(const ConversionResult& result, OutputForma
     const std::string base = baseOr(result, baseName);
     switch (format) {
         case OutputFormat::markdown:
-            if (hasPictures(result)) return {base + ".md", base + "-images"};
+            if (hasPictures(result)) return {base + ".md", imageFolderName(base)};
             return {base + ".md"};
         case OutputFormat::docx:
             return {base + ".docx"};
@@ -67,6 +100,65 @@ std::vector<std::string> outputNames(const ConversionResult& result, OutputForma
         }
     }
     return {};
+}
+
+std::string markdown(const ConversionResult& result, MarkdownExporter::ImageMode imageMode,
+                     const std::string& imageDirectory) {
+    std::string out;
+    for (const ConvertedPage& page : result.pages) {
+        const std::string text =
+            MarkdownExporter::markdown(page.content, imageMode, imagePaths(page, imageDirectory));
+        if (text.empty()) continue;
+        if (!out.empty()) out += "\n\n";
+        out += text;
+    }
+    return out + "\n";
+}
+
+std::string exportedMarkdown(const ConversionResult& result, const ConvertedPage& page,
+                             const std::optional<std::string>& baseName) {
+    const std::string folder = percentEncodedPathComponent(imageFolderName(baseOr(result, baseName)));
+    const auto mode = hasPictures(result) ? MarkdownExporter::ImageMode::linked : MarkdownExporter::ImageMode::placeholder;
+    return MarkdownExporter::markdown(page.content, mode, imagePaths(page, folder));
+}
+
+std::vector<std::filesystem::path> write(const ConversionResult& result, OutputFormat format,
+                                         const std::filesystem::path& folder,
+                                         const std::optional<std::string>& baseName,
+                                         const CSVWriter::Options& csvOptions) {
+    const std::string base = baseOr(result, baseName);
+    std::filesystem::create_directories(folder);
+    std::vector<std::filesystem::path> written;
+    switch (format) {
+        case OutputFormat::markdown: {
+            const std::vector<PictureEntry> entries = pictures(result);
+            if (!entries.empty()) {
+                const std::filesystem::path imageFolder = folder / imageFolderName(base);
+                std::filesystem::create_directories(imageFolder);
+                for (const PictureEntry& entry : entries) {
+                    const auto target = imageFolder / imageFileName(entry.pageIndex, *entry.element);
+                    writeData(target, *entry.png);
+                    written.push_back(target);
+                }
+            }
+            const auto mode =
+                entries.empty() ? MarkdownExporter::ImageMode::placeholder : MarkdownExporter::ImageMode::linked;
+            const auto target = folder / (base + ".md");
+            AtomicFile::write(target, markdown(result, mode, percentEncodedPathComponent(imageFolderName(base))));
+            written.insert(written.begin(), target);
+            return written;
+        }
+        case OutputFormat::docx:
+            throw std::invalid_argument("DOCX export is not available in this build");
+        case OutputFormat::csv:
+            for (const CSVFile& file : csvFiles(result, csvOptions, base)) {
+                const auto target = folder / file.fileName;
+                writeData(target, file.data);
+                written.push_back(target);
+            }
+            return written;
+    }
+    return written;
 }
 
 std::string percentEncodedPathComponent(std::string_view text) {

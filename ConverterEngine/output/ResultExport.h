@@ -9,6 +9,7 @@
 // Wherever `baseName` is optional, a missing value means baseName(result).
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,7 @@
 #include "core/ConversionResult.h"
 #include "output/CSVWriter.h"
 #include "output/DocumentTable.h"
+#include "output/MarkdownExporter.h"
 
 namespace ce::ResultExport {
 
@@ -48,6 +50,27 @@ std::vector<CSVFile> csvFiles(const ConversionResult& result, const CSVWriter::O
 // file and, when there are pictures, the picture folder; the DOCX file; the CSV files.
 std::vector<std::string> outputNames(const ConversionResult& result, OutputFormat format,
                                      const std::optional<std::string>& baseName = std::nullopt);
+
+// The Markdown of every page that has any, joined with a blank line, plus one line feed
+// ("\n" for a result without Markdown). Picture links are `imageDirectory`, "/" and
+// the picture's file name.
+std::string markdown(const ConversionResult& result, MarkdownExporter::ImageMode imageMode,
+                     const std::string& imageDirectory);
+
+// What the exported Markdown file holds for `page` (no line feed appended): linked mode
+// when the result has a picture crop on any page, else placeholders.
+std::string exportedMarkdown(const ConversionResult& result, const ConvertedPage& page,
+                             const std::optional<std::string>& baseName = std::nullopt);
+
+// Writes the result in `format` into `folder`, creating missing folders, and returns the
+// files written in write order: the Markdown file then its pictures; the DOCX file; the
+// CSV files (none for a result without tables). Each file is replaced whole. Folder and
+// file errors are thrown as std::filesystem::filesystem_error; files written before a
+// failure stay.
+std::vector<std::filesystem::path> write(const ConversionResult& result, OutputFormat format,
+                                         const std::filesystem::path& folder,
+                                         const std::optional<std::string>& baseName,
+                                         const CSVWriter::Options& csvOptions);
 
 // The text percent-encoded for use in a link destination: letters, digits and
 // -._~!$&'*+,;=:@/ stay, every other byte (parentheses included) becomes %XX.
