@@ -122,6 +122,10 @@ std::string exportedMarkdown(const ConversionResult& result, const ConvertedPage
     return MarkdownExporter::markdown(page.content, mode, imagePaths(page, folder));
 }
 
+Data docx(const ConversionResult& result, const DOCXWriter::Options& options) {
+    return DOCXWriter::document(result, options);
+}
+
 std::vector<std::filesystem::path> write(const ConversionResult& result, OutputFormat format,
                                          const std::filesystem::path& folder,
                                          const std::optional<std::string>& baseName,
@@ -148,8 +152,13 @@ std::vector<std::filesystem::path> write(const ConversionResult& result, OutputF
             written.insert(written.begin(), target);
             return written;
         }
-        case OutputFormat::docx:
-            throw std::invalid_argument("DOCX export is not available in this build");
+        case OutputFormat::docx: {
+            const Data data = docx(result, DOCXWriter::Options{});
+            const auto target = folder / (base + ".docx");
+            writeData(target, data);
+            written.push_back(target);
+            return written;
+        }
         case OutputFormat::csv:
             for (const CSVFile& file : csvFiles(result, csvOptions, base)) {
                 const auto target = folder / file.fileName;

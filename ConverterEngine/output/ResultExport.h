@@ -18,6 +18,7 @@
 #include "core/ConversionOptions.h"
 #include "core/ConversionResult.h"
 #include "output/CSVWriter.h"
+#include "output/DOCXWriter.h"
 #include "output/DocumentTable.h"
 #include "output/MarkdownExporter.h"
 
@@ -62,11 +63,15 @@ std::string markdown(const ConversionResult& result, MarkdownExporter::ImageMode
 std::string exportedMarkdown(const ConversionResult& result, const ConvertedPage& page,
                              const std::optional<std::string>& baseName = std::nullopt);
 
+// The DOCX package of the result; the DOCX writer's errors are passed on.
+Data docx(const ConversionResult& result, const DOCXWriter::Options& options);
+
 // Writes the result in `format` into `folder`, creating missing folders, and returns the
 // files written in write order: the Markdown file then its pictures; the DOCX file; the
 // CSV files (none for a result without tables). Each file is replaced whole. Folder and
-// file errors are thrown as std::filesystem::filesystem_error; files written before a
-// failure stay.
+// file errors are thrown as std::filesystem::filesystem_error, and a DOCX package that
+// cannot be built throws the DOCX writer's error before any file is written; files
+// written before a failure stay.
 std::vector<std::filesystem::path> write(const ConversionResult& result, OutputFormat format,
                                          const std::filesystem::path& folder,
                                          const std::optional<std::string>& baseName,

@@ -150,3 +150,15 @@ TEST(ResultWriteTest, FolderErrorsAreThrown) {
                  std::filesystem::filesystem_error);
     EXPECT_FALSE(std::filesystem::exists(scratch.path() / "doc.md"));
 }
+
+TEST(ResultWriteTest, DocxPackageIsWrittenUnderTheBaseName) {
+    ScratchFolder scratch;
+    const ConversionResult r = handBuiltResult();
+    const auto written = ResultExport::write(r, OutputFormat::docx, scratch.path() / "new", "Report.final", {});
+    ASSERT_EQ(written, (std::vector<std::filesystem::path>{scratch.path() / "new" / "Report.final.docx"}));
+    const std::string bytes = readFile(written[0]);
+    const Data expected = ResultExport::docx(r, DOCXWriter::Options{});
+    EXPECT_EQ(bytes, std::string(expected.begin(), expected.end()));
+    EXPECT_EQ(bytes.substr(0, 4), "PK\x03\x04");
+    EXPECT_EQ(folderEntries(scratch.path() / "new"), (Lines{"Report.final.docx"}));
+}
