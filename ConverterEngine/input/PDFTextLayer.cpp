@@ -165,7 +165,7 @@ std::vector<TextCell> lineCells(const PageTextView& view, std::span<const Piece>
     return lines;
 }
 
-std::vector<TextCell> wordCells(const PageTextView& view, std::optional<double> typical,
+std::vector<TextCell> wordCells(const PageTextView& view, const Flattening& flattening,
                                 const LetterSpacing::Repair& repair) {
     const std::u16string_view text = view.text;
     const int n = static_cast<int>(text.size());
@@ -183,7 +183,7 @@ std::vector<TextCell> wordCells(const PageTextView& view, std::optional<double> 
         const int e = i;
         const auto bounds = view.bounds(s, e);
         if (!bounds) continue;
-        const Rect box = flatten(*bounds, typical);
+        const Rect box = flattening.apply(*bounds);
         if (!box.hasArea()) continue;
         std::u16string word;
         for (int p = s; p < e; ++p)
@@ -248,18 +248,28 @@ std::vector<Piece> pieces(const PageTextView& view) {
     return out;
 }
 
-std::optional<double> typicalHeight(std::span<const Piece> pieces) {
-    if (pieces.empty()) return std::nullopt;
+Flattening flattening(std::span<const Piece> pieces, int rotation) {
+    Flattening out;
+    out.quarterTurned = normalisedRotation(rotation) % 180 != 0;
+    if (pieces.empty()) return out;
     std::vector<double> heights;
-    for (const Piece& p : pieces) heights.push_back(p.bounds.height());
+    for (const Piece& p : pieces) heights.push_back(out.quarterTurned ? p.bounds.width() : p.bounds.height());
     std::sort(heights.begin(), heights.end());
-    return heights[heights.size() / 4];
+    out.typical = heights[heights.size() / 4];
+    return out;
 }
 
-Rect flatten(const Rect& rect, std::optional<double> typical) {
-    if (!typical || !(rect.height() > 3 * *typical)) return rect;
+Rect Flattening::apply(const Rect& rect) const {
+    if (!typical) return rect;
+    const double t = *typical;
+    if (quarterTurned) {
+        if (!(rect.width() > 3 * t)) return rect;
+        const double mid = (rect.minX + rect.maxX) * 0.5;
+        return {mid - t / 2, rect.minY, mid - t / 2 + t, rect.maxY};
+    }
+    if (!(rect.height() > 3 * t)) return rect;
     const double mid = rect.midY();
-    return {rect.minX, mid - *typical / 2, rect.maxX, mid - *typical / 2 + *typical};
+    return {rect.minX, mid - t / 2, rect.maxX, mid - t / 2 + t};
 }
 
 Groups lineGroups(std::span<const Piece> pieces, bool unrotated) {
@@ -353,14 +363,14 @@ CharacterSequence characterSequence(std::u16string_view text, std::span<const Pi
 }
 
 std::optional<LetterSpacing::MeasuredRun> measure(const PageTextView& view, const CharacterSequence& sequence,
-                                                  std::optional<double> typical) {
+                                                  const Flattening& flattening) {
     std::map<int, Rect> boxes;
     std::optional<Rect> all;
     for (int e : sequence.entries) {
         if (e == boundaryMarker || !isVisibleUnit(view.text[e]) || e >= static_cast<int>(view.boxes.size()) ||
             !view.boxes[e])
             continue;
-        const Rect box = flatten(*view.boxes[e], typical);
+        const Rect box = flattening.apply(*view.boxes[e]);
         if (!box.hasArea()) continue;
         boxes.emplace(e, box);
         all = all ? all->unionWith(box) : box;
@@ -440,8 +450,8 @@ std::optional<Cells> read(const PageTextView& view) {
     const bool unrotated = normalisedRotation(view.rotation) == 0;
 
     std::vector<Piece> all = pieces(view);
-    const std::optional<double> typical = typicalHeight(all);
-    for (Piece& p : all) p.bounds = flatten(p.bounds, typical);
+    const Flattening flat = flattening(all, view.rotation);
+    for (Piece& p : all) p.bounds = flat.apply(p.bounds);
 
     const Groups groups = lineGroups(all, unrotated);
     std::vector<LetterSpacing::MeasuredRun> withCandidates;
@@ -449,7 +459,7 @@ std::optional<Cells> read(const PageTextView& view) {
     for (const std::vector<int>& run : runs(view.text, all, groups, unrotated)) {
         const CharacterSequence seq = characterSequence(view.text, all, run);
         if (!seq.examined) continue;
-        if (auto measured = measure(view, seq, typical))
+        if (auto measured = measure(view, seq, flat))
             (seq.candidates.empty() ? withoutCandidates : withCandidates).push_back(std::move(*measured));
     }
     const LetterSpacing::Repair repair = LetterSpacing::repair(withCandidates, withoutCandidates);
@@ -457,7 +467,7 @@ std::optional<Cells> read(const PageTextView& view) {
     Cells cells;
     cells.lines = lineCells(view, all, finalGroups(groups, all, unrotated), repair);
     if (cells.lines.empty()) return std::nullopt;
-    cells.words = wordCells(view, typical, repair);
+    cells.words = wordCells(view, flat, repair);
     return cells;
 }
 

@@ -43,10 +43,16 @@ struct Piece {
 // Unicode scalars that are not white space.
 int visibleScalarCount(std::u16string_view text);
 std::vector<Piece> pieces(const PageTextView& view);
-// The lower quartile of the piece heights; none without pieces.
-std::optional<double> typicalHeight(std::span<const Piece> pieces);
-// A box taller than three typical heights becomes one typical height about its middle.
-Rect flatten(const Rect& rect, std::optional<double> typical);
+// Heights are taken as the page is displayed: along y on an upright or upside-down page,
+// along x on a quarter-turned one, where upright text runs up or down the unrotated page.
+struct Flattening {
+    std::optional<double> typical;  // the lower quartile of the piece heights; none without pieces
+    bool quarterTurned = false;
+
+    // A box taller than three typical heights becomes one typical height about its middle.
+    Rect apply(const Rect& rect) const;
+};
+Flattening flattening(std::span<const Piece> pieces, int rotation);
 // Pieces on one baseline, near each other; on a rotated page each piece stands alone.
 Groups lineGroups(std::span<const Piece> pieces, bool unrotated);
 // Line groups, united with neighbouring pieces of one text line; on an unrotated page
@@ -63,7 +69,7 @@ CharacterSequence characterSequence(std::u16string_view text, std::span<const Pi
                                     const std::vector<int>& run);
 // Gap records of a run's separators; none when no separator could be measured.
 std::optional<LetterSpacing::MeasuredRun> measure(const PageTextView& view, const CharacterSequence& sequence,
-                                                  std::optional<double> typical);
+                                                  const Flattening& flattening);
 
 // Line groups whose pieces already run in order left to right stand piece by piece.
 Groups finalGroups(const Groups& lineGroups, std::span<const Piece> pieces, bool unrotated);

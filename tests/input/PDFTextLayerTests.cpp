@@ -56,13 +56,28 @@ INSTANTIATE_TEST_SUITE_P(Cases, TextLayerGate,
 TEST(TextLayer, TypicalHeightIsTheLowerQuartileAndFlattensOnlyFarTallerBoxes) {
     std::vector<PDFTextLayer::Piece> pieces;
     for (double h : {10.0, 12.0, 40.0, 11.0, 10.0}) pieces.push_back(piece(0, 100, 50, 100 + h));
-    const auto typical = PDFTextLayer::typicalHeight(pieces);
-    ASSERT_TRUE(typical.has_value());
-    EXPECT_EQ(*typical, 10);
-    EXPECT_EQ(PDFTextLayer::flatten({5, 100, 50, 140}, typical), (Rect{5, 115, 50, 125}));
-    EXPECT_EQ(PDFTextLayer::flatten({5, 100, 50, 130}, typical), (Rect{5, 100, 50, 130}));
-    EXPECT_FALSE(PDFTextLayer::typicalHeight({}).has_value());
-    EXPECT_EQ(PDFTextLayer::flatten({5, 100, 50, 140}, std::nullopt), (Rect{5, 100, 50, 140}));
+    const PDFTextLayer::Flattening flat = PDFTextLayer::flattening(pieces, 0);
+    ASSERT_TRUE(flat.typical.has_value());
+    EXPECT_EQ(*flat.typical, 10);
+    EXPECT_EQ(flat.apply({5, 100, 50, 140}), (Rect{5, 115, 50, 125}));
+    EXPECT_EQ(flat.apply({5, 100, 50, 130}), (Rect{5, 100, 50, 130}));
+    EXPECT_EQ(PDFTextLayer::flattening(pieces, 180).apply({5, 100, 50, 140}), (Rect{5, 115, 50, 125}));
+    EXPECT_FALSE(PDFTextLayer::flattening({}, 0).typical.has_value());
+    EXPECT_EQ(PDFTextLayer::flattening({}, 0).apply({5, 100, 50, 140}), (Rect{5, 100, 50, 140}));
+}
+
+// On a quarter-turned page upright text runs along y of the unrotated page: its height
+// as displayed is its extent along x, so long words are not cut down to a stub.
+TEST(TextLayer, QuarterTurnedPagesMeasureHeightsAcrossTheUnrotatedPage) {
+    std::vector<PDFTextLayer::Piece> pieces;
+    for (double h : {10.0, 12.0, 40.0, 11.0, 10.0}) pieces.push_back(piece(100, 0, 100 + h, 300));
+    for (int rotation : {90, 270}) {
+        const PDFTextLayer::Flattening flat = PDFTextLayer::flattening(pieces, rotation);
+        ASSERT_TRUE(flat.typical.has_value());
+        EXPECT_EQ(*flat.typical, 10);
+        EXPECT_EQ(flat.apply({100, 5, 140, 50}), (Rect{115, 5, 125, 50}));
+        EXPECT_EQ(flat.apply({100, 5, 110, 300}), (Rect{100, 5, 110, 300}));
+    }
 }
 
 struct GroupCase {
