@@ -138,6 +138,24 @@ TEST(PageAssembler, PictureInsideAStructuredTableGoesToItsCell) {
     EXPECT_EQ(page.body[2].tableCellOf, 1);
 }
 
+TEST(PageAssembler, OnlyPicturesFourFifthsInsideTheTableGoToACell) {
+    struct ShareCase {
+        double bottom;  // the picture spans 320...480 across and 210...bottom down; the table ends at 300
+        bool inCell;
+    };
+    const ShareCase cases[] = {{320, true}, {330, false}};  // 82 % and 75 % inside
+    for (const ShareCase& c : cases) {
+        SCOPED_TRACE(c.bottom);
+        const AssembledPage page = assemble({cluster(1, DocLabel::table, {100, 100, 500, 300}),
+                                             cluster(2, DocLabel::picture, {320, 210, 480, c.bottom})},
+                                            {{1, twoByTwo(1)}});
+        ASSERT_EQ(page.body.size(), c.inCell ? 3u : 2u);
+        const DocElement* picture = find(page, 2);
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->tableCellOf, c.inCell ? std::optional<int>(1) : std::nullopt);
+    }
+}
+
 TEST(PageAssembler, PictureWithItsOwnCaptionStaysAtTheTopLevel) {
     // 82 % of the picture lies in the table; its caption sits right below it.
     const AssembledPage page = assemble({cluster(1, DocLabel::table, {100, 100, 500, 300}),
