@@ -1,0 +1,114 @@
+#include "models/ModelStore.h"
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <random>
+#include <system_error>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/EngineError.h"
+#include "platform/TorchModel.h"
+
+namespace ce::ModelStore {
+
+namespace {
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::filesystem::path homeFolder() {
+    if (std::string home = environment("HOME"); !home.empty()) return home;
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) return entry->pw_dir;
+    return std::filesystem::temp_directory_path();
+}
+
+std::filesystem::path expandingTilde(const std::string& path) {
+    if (path == "~") return homeFolder();
+    if (path.starts_with("~/")) return homeFolder() / path.substr(2);
+    return path;
+}
+
+std::filesystem::path uniqueTemporaryFolder(const std::filesystem::path& cacheFolder, const std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    return cacheFolder / ("." + name + "-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" +
+                          std::to_string(random()) + ".tmp");
+}
+
+std::filesystem::path compileIntoCache(const std::string& name, const std::filesystem::path& package,
+                                       const std::filesystem::path& cacheFolder,
+                                       const std::filesystem::path& target) {
+    std::filesystem::create_directories(cacheFolder);
+    const std::filesystem::path temporary = uniqueTemporaryFolder(cacheFolder, name);
+    std::error_code ignored;
+    try {
+        TorchModel::compile(package, temporary);
+    } catch (...) {
+        std::filesystem::remove_all(temporary, ignored);
+        throw;
+    }
+    std::error_code renameError;
+    std::filesystem::rename(temporary, target, renameError);
+    if (renameError) {
+        std::filesystem::remove_all(temporary, ignored);
+        // Another process may have put its compilation of the same package in place first.
+        if (!std::filesystem::exists(target, ignored)) {
+            throw std::filesystem::filesystem_error("cannot move the compiled model into the cache", temporary,
+                                                    target, renameError);
+        }
+    }
+    return target;
+}
+
+}  // namespace
+
+std::filesystem::path defaultDirectory() {
+    if (std::string models = environment("CONVERTER_MODELS"); !models.empty()) return expandingTilde(models);
+    std::string base = environment("RODUZEZ_AZED");
+    if (base.empty()) base = "~/roduzez-azed";
+    return expandingTilde(base) / "models";
+}
+
+std::filesystem::path cacheDirectory() {
+    std::filesystem::path base = environment("XDG_CACHE_HOME");
+    if (base.empty() || !base.is_absolute()) base = homeFolder() / ".cache";
+    return base / "ConverterEngine" / "models";
+}
+
+long long modificationTime(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return 0;
+    const double seconds = static_cast<double>(status.st_mtim.tv_sec) + status.st_mtim.tv_nsec / 1e9;
+    return static_cast<long long>(std::trunc(seconds));
+}
+
+std::shared_ptr<const Model> load(const std::string& name, const std::filesystem::path& directory,
+                                  ComputeUnits computeUnits) {
+    std::error_code ignored;
+    const std::filesystem::path compiled = directory / (name + ".mlmodelc");
+    if (std::filesystem::exists(compiled, ignored)) return TorchModel::load(name, compiled, computeUnits);
+
+    const std::filesystem::path package = directory / (name + ".mlpackage");
+    if (!std::filesystem::exists(package, ignored)) throw EngineError::modelMissing(package.string());
+
+    const std::filesystem::path cacheFolder = cacheDirectory();
+    const std::filesystem::path target =
+        cacheFolder / (name + "-" + std::to_string(modificationTime(package)) + ".mlmodelc");
+    if (std::filesystem::exists(target, ignored)) {
+        try {
+            return TorchModel::load(name, target, computeUnits);
+        } catch (const ModelRuntimeError&) {
+            // A broken cached compilation: drop it and compile the package once more.
+            std::filesystem::remove_all(target, ignored);
+        }
+    }
+    return TorchModel::load(name, compileIntoCache(name, package, cacheFolder, target), computeUnits);
+}
+
+}  // namespace ce::ModelStore
