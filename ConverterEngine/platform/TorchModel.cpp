@@ -2,7 +2,6 @@
 #include "platform/TorchModel.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <mutex>
 #include <optional>
@@ -12,6 +11,7 @@
 #include <torch/csrc/jit/runtime/graph_executor.h>
 #include <torch/script.h>
 
+#include "core/Log.h"
 #include "models/ModelDescription.h"
 
 namespace ce::TorchModel {
@@ -69,8 +69,8 @@ const RuntimeInfo& configure() {
         torch::jit::getExecutorMode() = false;
         torch::jit::getProfilingMode() = false;
         result.blasLibrary = findBlasLibrary();
-        std::fprintf(stderr, "ConverterEngine: libtorch uses BLAS %s with %d threads\n",
-                     result.blasLibrary.c_str(), result.threads);
+        Log::info(Log::Category::engine,
+                  {"libtorch uses BLAS ", result.blasLibrary, " with ", result.threads, " threads"});
         return result;
     }();
     return info;

@@ -10,8 +10,8 @@
 //
 // The first load configures libtorch for the process: a bounded number of intra-op
 // threads (half the cores, at least one, so two concurrent conversions fit the
-// machine), no profiling re-optimisation per input shape, and a one-line note on
-// standard error of the BLAS library in use.
+// machine), no profiling re-optimisation per input shape, and an engine log entry
+// naming the BLAS library in use.
 #pragma once
 
 #include <filesystem>
