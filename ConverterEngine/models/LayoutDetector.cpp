@@ -6,6 +6,7 @@
 
 #include "core/DocLabel.h"
 #include "core/EngineError.h"
+#include "input/Resample.h"
 #include "models/ModelStore.h"
 
 namespace ce {
@@ -19,12 +20,48 @@ double clampToPage(double value, double limit) {
     return value > limit ? limit : value;
 }
 
+// The scaled page as planar float32 RGB, all R values, then G, then B.
+MultiArray planarInput(const RGBImage& image) {
+    const std::size_t plane = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
+    std::vector<float> values(3 * plane);
+    for (std::size_t p = 0; p < plane; ++p) {
+        for (std::size_t c = 0; c < 3; ++c) values[c * plane + p] = image.pixels[3 * p + c];
+    }
+    return MultiArray::fromFloats({1, 3, image.height, image.width}, std::move(values));
+}
+
+// The scaled page as a BGRA pixel buffer, [1, height, width, 4], rows packed.
+MultiArray pixelBufferInput(const RGBImage& image) {
+    const BGRABuffer buffer = image.pixelBuffer();
+    const std::size_t row = static_cast<std::size_t>(buffer.width) * 4;
+    std::vector<std::uint8_t> bytes(row * static_cast<std::size_t>(buffer.height));
+    for (int y = 0; y < buffer.height; ++y) {
+        std::copy_n(buffer.bytes.begin() + static_cast<std::ptrdiff_t>(y * buffer.bytesPerRow), row,
+                    bytes.begin() + static_cast<std::ptrdiff_t>(y * row));
+    }
+    return MultiArray::fromBytes({1, buffer.height, buffer.width, 4}, std::move(bytes));
+}
+
 }  // namespace
 
 LayoutDetector::LayoutDetector(const std::filesystem::path& modelDirectory, ComputeUnits computeUnits)
     : model_(ModelStore::load("LayoutDetector", modelDirectory, computeUnits)) {}
 
 LayoutDetector::LayoutDetector(std::shared_ptr<const Model> model) : model_(std::move(model)) {}
+
+std::vector<Cluster> LayoutDetector::detect(const RGBImage& pageImage, double pageWidth, double pageHeight) const {
+    if (pageImage.width <= 0 || pageImage.height <= 0) throw EngineError::imageConversion();
+    const RGBImage scaled = Resample::resize(pageImage, inputSize, inputSize, Resample::Filter::bilinear);
+    const FeatureDescription* input = model_->input("image");
+    FeatureValues inputs;
+    inputs.emplace("image", input && input->kind == FeatureKind::image ? pixelBufferInput(scaled) : planarInput(scaled));
+    const FeatureValues outputs = model_->predict(inputs);
+    const auto logits = outputs.find("logits");
+    const auto boxes = outputs.find("boxes");
+    if (logits == outputs.end() || boxes == outputs.end()) throw EngineError::modelOutput("layout");
+    return decode(logits->second.floatValues(), boxes->second.floatValues(), pageImage.width, pageImage.height,
+                  pageWidth, pageHeight);
+}
 
 std::vector<Cluster> LayoutDetector::decode(std::span<const float> logits, std::span<const float> boxes,
                                             int imageWidth, int imageHeight, double pageWidth, double pageHeight) {

@@ -12,6 +12,7 @@
 
 #include "core/Cluster.h"
 #include "core/ComputeUnits.h"
+#include "input/RGBImage.h"
 #include "models/Model.h"
 
 namespace ce {
@@ -26,6 +27,14 @@ public:
     explicit LayoutDetector(std::shared_ptr<const Model> model);
 
     const Model& model() const { return *model_; }
+
+    // Detects the regions of a page rendered at any size (one pixel per point is usual):
+    // the image is resized bilinearly to 640 × 640 (aspect ratio not kept) and fed to the
+    // model's "image" input, as planar float32 RGB in 0...255 ([1, 3, 640, 640]) or as a
+    // BGRA pixel buffer when the model declares an image input. Throws
+    // EngineError::imageConversion for an empty image, EngineError::modelOutput ("layout")
+    // when "logits" or "boxes" is missing, and ModelRuntimeError when the model fails.
+    std::vector<Cluster> detect(const RGBImage& pageImage, double pageWidth, double pageHeight) const;
 
     // Turns the flattened outputs into clusters. `logits` holds Q × 17 class logits
     // (query-major), `boxes` Q × 4 values (cx, cy, w, h, normalised to the image).
