@@ -25,8 +25,9 @@ ModelLocation ModelLocation::directory(std::filesystem::path folder) {
     return {Kind::directory, {}, std::move(folder)};
 }
 
-ModelLocation ModelLocation::automatic() {
-    Bundle main = Bundle::main();
+ModelLocation ModelLocation::automatic() { return automatic(Bundle::main()); }
+
+ModelLocation ModelLocation::automatic(Bundle main) {
     if (!main.resourceURL) return directory(ModelStore::defaultDirectory());
     std::error_code error;
     // A file or a folder of that name both count.

@@ -28,6 +28,8 @@ public:
     static ModelLocation bundle(Bundle bundle);
     static ModelLocation directory(std::filesystem::path folder);
     static ModelLocation automatic();
+    // The choice automatic() makes for a given main bundle.
+    static ModelLocation automatic(Bundle main);
 
     Kind kind() const { return kind_; }
     // The folder that holds the model files.

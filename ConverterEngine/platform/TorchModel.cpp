@@ -129,13 +129,14 @@ public:
     ComputeUnits computeUnits() const override { return computeUnits_; }
 
     FeatureValues predict(const FeatureValues& inputs) const override {
-        std::vector<torch::jit::IValue> arguments;
-        for (const std::string& argument : argumentNames_) {
-            auto it = inputs.find(argument);
-            if (it == inputs.end()) throw ModelRuntimeError(name_ + ": missing input \"" + argument + "\"");
-            arguments.emplace_back(toTensor(it->second));
-        }
         try {
+            std::vector<torch::jit::IValue> arguments;
+            for (const std::string& argument : argumentNames_) {
+                auto it = inputs.find(argument);
+                if (it == inputs.end()) throw ModelRuntimeError(name_ + ": missing input \"" + argument + "\"");
+                checkInput(argument, it->second);
+                arguments.emplace_back(toTensor(it->second));
+            }
             c10::InferenceMode inferenceMode;
             return collect(module_.forward(std::move(arguments)));
         } catch (const ModelRuntimeError&) {
@@ -146,6 +147,19 @@ public:
     }
 
 private:
+    // An input must have the declared element type, rank and fixed dimensions.
+    void checkInput(const std::string& argument, const MultiArray& array) const {
+        const FeatureDescription* declared = input(argument);
+        if (!declared) return;
+        bool fits = array.type == declared->type && array.shape.size() == declared->shape.size();
+        for (std::size_t k = 0; fits && k < array.shape.size(); ++k) {
+            fits = array.shape[k] >= 0 && (declared->shape[k] < 0 || declared->shape[k] == array.shape[k]);
+        }
+        if (!fits) {
+            throw ModelRuntimeError(name_ + ": input \"" + argument + "\" does not have the declared type and shape");
+        }
+    }
+
     const std::string& outputName(std::size_t position) const {
         if (position >= description_.outputs.size()) {
             throw ModelRuntimeError(name_ + ": the model returns more outputs than metadata.json declares");

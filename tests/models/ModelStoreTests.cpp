@@ -154,6 +154,20 @@ TEST_F(ModelStoreTest, BrokenCachedCompilationIsReplaced) {
     EXPECT_EQ(firstLogit(*TorchModel::load("LayoutDetector", broken, ComputeUnits::all)), 3.0f);
 }
 
+TEST_F(ModelStoreTest, BadInputsAreTypedErrors) {
+    writeMarkedLayout(models, 1.0f);
+    const auto model = ModelStore::load("LayoutDetector", models, ComputeUnits::all);
+    EXPECT_THROW(model->predict({}), ModelRuntimeError);
+    FeatureValues wrongShape;
+    wrongShape.emplace("image", MultiArray::fromFloats({2, 2}, {1, 2, 3, 4}));
+    EXPECT_THROW(model->predict(wrongShape), ModelRuntimeError);
+    MultiArray negative = MultiArray::fromFloats({1}, {1});
+    negative.shape = {-3};
+    FeatureValues broken;
+    broken.emplace("image", negative);
+    EXPECT_THROW(model->predict(broken), ModelRuntimeError);
+}
+
 TEST_F(ModelStoreTest, MissingModelNamesThePackagePath) {
     try {
         ModelStore::load("TableEncoder", models, ComputeUnits::all);
@@ -210,6 +224,20 @@ TEST(ModelLocationTest, UrlOfEachForm) {
     EXPECT_EQ(ModelLocation::bundle({"/app", std::filesystem::path("/app/Resources")}).url(),
               std::filesystem::path("/app/Resources/Models"));
     EXPECT_EQ(ModelLocation::bundle({"/app", std::nullopt}).url(), std::filesystem::path("/app/Models"));
+}
+
+TEST_F(ModelStoreTest, AutomaticPrefersAnythingNamedModelsInTheBundle) {
+    unsetenv("CONVERTER_MODELS");
+    setenv("RODUZEZ_AZED", "/data", 1);
+    const Bundle bundle{root, root / "Resources"};
+    std::filesystem::create_directories(root / "Resources");
+    EXPECT_EQ(ModelLocation::automatic(bundle).kind(), ModelLocation::Kind::directory);
+    EXPECT_EQ(ModelLocation::automatic(bundle).url(), std::filesystem::path("/data/models"));
+    std::ofstream(root / "Resources" / "Models") << "a file counts too";
+    EXPECT_EQ(ModelLocation::automatic(bundle).kind(), ModelLocation::Kind::bundle);
+    EXPECT_EQ(ModelLocation::automatic(bundle).url(), root / "Resources" / "Models");
+    EXPECT_EQ(ModelLocation::automatic(Bundle{root, std::nullopt}).kind(), ModelLocation::Kind::directory);
+    unsetenv("RODUZEZ_AZED");
 }
 
 class ModelSetTest : public ScratchModelsTest {
