@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <thread>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -140,6 +141,25 @@ TEST_F(ModelStoreTest, TouchingThePackageRecompilesAndKeepsTheOldCopy) {
     int entries = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(cacheFolder())) ++entries;
     EXPECT_EQ(entries, 2);
+}
+
+TEST_F(ModelStoreTest, ConcurrentFirstLoadsShareOneCacheEntry) {
+    setModificationTime(writeMarkedLayout(models, 4.0f), 1000, 0);
+    std::vector<float> results(4, 0.0f);
+    {
+        std::vector<std::jthread> threads;
+        for (std::size_t k = 0; k < results.size(); ++k) {
+            threads.emplace_back([&, k] {
+                results[k] = firstLogit(*ModelStore::load("LayoutDetector", models, ComputeUnits::all));
+            });
+        }
+    }
+    EXPECT_EQ(results, std::vector<float>(4, 4.0f));
+    std::vector<std::string> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(cacheFolder())) {
+        entries.push_back(entry.path().filename());
+    }
+    EXPECT_EQ(entries, std::vector<std::string>{"LayoutDetector-1000.mlmodelc"});
 }
 
 TEST_F(ModelStoreTest, BrokenCachedCompilationIsReplaced) {
