@@ -7,6 +7,8 @@
 #include <optional>
 #include <thread>
 
+#include <dlfcn.h>
+
 #include <ATen/Parallel.h>
 #include <torch/csrc/jit/runtime/graph_executor.h>
 #include <torch/script.h>
@@ -64,6 +66,11 @@ const RuntimeInfo& configure() {
         RuntimeInfo result;
         result.threads = std::max(1, cores / 2);
         at::set_num_threads(result.threads);
+        // OpenBLAS keeps a thread pool of its own, as large as the machine unless told.
+        using SetThreads = void (*)(int);
+        if (auto setBlasThreads = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "openblas_set_num_threads"))) {
+            setBlasThreads(result.threads);
+        }
         // The legacy executor optimises once per argument kind; the profiling executor
         // would re-optimise for every new input shape (the table decoder's cache grows).
         torch::jit::getExecutorMode() = false;

@@ -9,8 +9,8 @@
 // (which does not survive saving). Both throw ModelRuntimeError on failure.
 //
 // The first load configures libtorch for the process: a bounded number of intra-op
-// threads (half the cores, at least one, so two concurrent conversions fit the
-// machine), no profiling re-optimisation per input shape, and an engine log entry
+// and OpenBLAS threads (half the cores, at least one, so two concurrent conversions
+// fit the machine), no profiling re-optimisation per input shape, and an engine log entry
 // naming the BLAS library in use.
 #pragma once
 
