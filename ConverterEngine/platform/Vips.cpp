@@ -12,6 +12,8 @@ bool ready() {
         if (started) {
             // Decoded frames are used once; libvips' operation cache would only hold memory.
             vips_cache_set_max(0);
+            vips_cache_set_max_mem(0);
+            vips_cache_set_max_files(0);
         }
     });
     return started;

@@ -2,6 +2,8 @@
 // content, and scratch paths that are removed with the fixture.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -80,6 +82,99 @@ private:
 inline std::filesystem::path corpusDir() {
     const char* overridden = std::getenv("CE_CORPUS_DIR");
     return overridden && *overridden ? std::filesystem::path(overridden) : std::filesystem::path(CE_CORPUS_DIR);
+}
+
+}  // namespace ce::testing
+
+namespace ce::testing {
+
+inline std::uint32_t crc32(const std::string& bytes) {
+    std::uint32_t crc = 0xffffffffu;
+    for (unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+inline std::string bigEndian32(std::uint32_t value) {
+    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+            static_cast<char>(value)};
+}
+
+inline std::string pngChunk(const std::string& type, const std::string& data) {
+    return bigEndian32(static_cast<std::uint32_t>(data.size())) + type + data + bigEndian32(crc32(type + data));
+}
+
+// The pHYs chunk body for the given pixels per metre, in metres.
+inline std::string physChunk(std::uint32_t x, std::uint32_t y) { return pngChunk("pHYs", bigEndian32(x) + bigEndian32(y) + '\1'); }
+
+// An eXIf chunk holding only an orientation tag (little-endian TIFF layout).
+inline std::string exifOrientationChunk(int orientation) {
+    const std::string exif = std::string("II*\0\x08\0\0\0", 8) + std::string("\x01\0", 2) +
+                             std::string("\x12\x01\x03\0\x01\0\0\0", 8) + static_cast<char>(orientation) +
+                             std::string("\0\0\0", 3) + std::string("\0\0\0\0", 4);
+    return pngChunk("eXIf", exif);
+}
+
+// An 8-bit PNG of `channels` (1 grey, 2 grey + alpha, 3 RGB, 4 RGBA) with stored (not
+// compressed) image data, declaring declaredWidth x declaredHeight when those are given;
+// `extra` chunks go between the header and the data.
+inline std::string makePNG(int width, int height, int channels, const std::vector<std::uint8_t>& pixels,
+                           const std::string& extra = "", std::uint32_t declaredWidth = 0,
+                           std::uint32_t declaredHeight = 0) {
+    static constexpr char colourTypes[] = {0, 0, 4, 2, 6};
+    std::string raw;
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * channels;
+    for (int y = 0; y < height; ++y) {
+        raw += '\0';
+        raw.append(reinterpret_cast<const char*>(pixels.data()) + y * rowBytes, rowBytes);
+    }
+    std::string deflate = "\x78\x01";
+    for (std::size_t at = 0; at < raw.size(); at += 65535) {
+        const std::size_t length = std::min<std::size_t>(65535, raw.size() - at);
+        deflate += static_cast<char>(at + length >= raw.size() ? 1 : 0);
+        deflate += static_cast<char>(length & 0xff);
+        deflate += static_cast<char>(length >> 8);
+        deflate += static_cast<char>(~length & 0xff);
+        deflate += static_cast<char>((~length >> 8) & 0xff);
+        deflate += raw.substr(at, length);
+    }
+    std::uint32_t a = 1, b = 0;
+    for (unsigned char byte : raw) {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    deflate += bigEndian32((b << 16) | a);
+    const std::string header = bigEndian32(declaredWidth ? declaredWidth : static_cast<std::uint32_t>(width)) +
+                               bigEndian32(declaredHeight ? declaredHeight : static_cast<std::uint32_t>(height)) +
+                               '\x08' + colourTypes[channels] + std::string("\0\0\0", 3);
+    return std::string("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + extra + pngChunk("IDAT", deflate) +
+           pngChunk("IEND", "");
+}
+
+inline std::string littleEndian32(std::uint32_t value) {
+    return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+            static_cast<char>(value >> 24)};
+}
+
+// A 24-bit bottom-up BMP of RGB pixels with the given pixels per metre.
+inline std::string makeBMP(int width, int height, const std::vector<std::uint8_t>& rgb, std::uint32_t perMetre) {
+    const std::size_t rowBytes = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+    std::string rows;
+    for (int y = height - 1; y >= 0; --y) {
+        std::string line;
+        for (int x = 0; x < width; ++x)
+            for (int k : {2, 1, 0}) line += static_cast<char>(rgb[(static_cast<std::size_t>(y) * width + x) * 3 + k]);
+        line.resize(rowBytes, '\0');
+        rows += line;
+    }
+    const std::string info = littleEndian32(40) + littleEndian32(static_cast<std::uint32_t>(width)) +
+                             littleEndian32(static_cast<std::uint32_t>(height)) + std::string("\1\0\x18\0", 4) +
+                             littleEndian32(0) + littleEndian32(static_cast<std::uint32_t>(rows.size())) +
+                             littleEndian32(perMetre) + littleEndian32(perMetre) + littleEndian32(0) + littleEndian32(0);
+    return "BM" + littleEndian32(static_cast<std::uint32_t>(14 + info.size() + rows.size())) + littleEndian32(0) +
+           littleEndian32(54) + info + rows;
 }
 
 }  // namespace ce::testing
