@@ -10,9 +10,9 @@ LayoutDetector& ModelSet::layoutDetectorLocked() {
     return *layoutDetector_;
 }
 
-const TableModels& ModelSet::tableModelsLocked() {
-    if (!tableModels_) tableModels_ = TableModels::load(location_.url(), computeUnits_);
-    return *tableModels_;
+const TableFormer& ModelSet::tableFormerLocked() {
+    if (!tableFormer_) tableFormer_ = std::make_unique<TableFormer>(TableModels::load(location_.url(), computeUnits_));
+    return *tableFormer_;
 }
 
 void ModelSet::preload() {
@@ -21,7 +21,7 @@ void ModelSet::preload() {
         layoutDetectorLocked();
     }
     std::lock_guard lock(tableLock_);
-    tableModelsLocked();
+    tableFormerLocked();
 }
 
 bool ModelSet::hasLayoutDetector() {
@@ -29,9 +29,9 @@ bool ModelSet::hasLayoutDetector() {
     return layoutDetector_ != nullptr;
 }
 
-bool ModelSet::hasTableModels() {
+bool ModelSet::hasTableFormer() {
     std::lock_guard lock(tableLock_);
-    return tableModels_.has_value();
+    return tableFormer_ != nullptr;
 }
 
 }  // namespace ce

@@ -15,7 +15,7 @@
 #include "core/ComputeUnits.h"
 #include "models/LayoutDetector.h"
 #include "models/ModelLocation.h"
-#include "models/TableModels.h"
+#include "models/TableFormer.h"
 
 namespace ce {
 
@@ -45,27 +45,27 @@ public:
         return std::forward<Use>(use)(layoutDetectorLocked());
     }
 
-    // Runs `use(const TableModels&)` under tableLock, loading the three models first
-    // when the set has none.
+    // Runs `use(const TableFormer&)` under tableLock, loading the three table models
+    // first when the set has none.
     template <class Use>
-    decltype(auto) withTableModels(Use&& use) {
+    decltype(auto) withTableFormer(Use&& use) {
         std::lock_guard lock(tableLock_);
-        return std::forward<Use>(use)(tableModelsLocked());
+        return std::forward<Use>(use)(tableFormerLocked());
     }
 
     bool hasLayoutDetector();
-    bool hasTableModels();
+    bool hasTableFormer();
 
 private:
     LayoutDetector& layoutDetectorLocked();
-    const TableModels& tableModelsLocked();
+    const TableFormer& tableFormerLocked();
 
     const ModelLocation location_;
     const ComputeUnits computeUnits_;
     std::mutex layoutLock_;
     std::mutex tableLock_;
     std::unique_ptr<LayoutDetector> layoutDetector_;  // guarded by layoutLock_
-    std::optional<TableModels> tableModels_;          // guarded by tableLock_
+    std::unique_ptr<TableFormer> tableFormer_;        // guarded by tableLock_
 };
 
 }  // namespace ce

@@ -274,12 +274,12 @@ TEST_F(ModelSetTest, PreloadStopsAtTheLayoutModelAndRetriesLater) {
     ModelSet set(ModelLocation::directory(models), ComputeUnits::all);
     EXPECT_THROW(set.preload(), EngineError);
     EXPECT_FALSE(set.hasLayoutDetector());
-    EXPECT_FALSE(set.hasTableModels());
+    EXPECT_FALSE(set.hasTableFormer());
 
     writeMarkedLayout(models, 1.0f);
     set.preload();
     EXPECT_TRUE(set.hasLayoutDetector());
-    EXPECT_TRUE(set.hasTableModels());
+    EXPECT_TRUE(set.hasTableFormer());
     const Model* layout = set.withLayoutDetector([](LayoutDetector& d) { return &d.model(); });
     set.preload();  // already loaded: nothing is replaced
     EXPECT_EQ(set.withLayoutDetector([](LayoutDetector& d) { return &d.model(); }), layout);
@@ -288,7 +288,8 @@ TEST_F(ModelSetTest, PreloadStopsAtTheLayoutModelAndRetriesLater) {
 TEST_F(ModelSetTest, TableStandInsRunWithTheirContract) {
     writeTableStandIns();
     ModelSet set(ModelLocation::directory(models), ComputeUnits::cpuOnly);
-    set.withTableModels([](const TableModels& tables) {
+    set.withTableFormer([](const TableFormer& former) {
+        const TableModels& tables = former.models();
         EXPECT_EQ(tables.step->metadata().at("word_map_tag").substr(0, 11), "{\"<end>\":3,");
         EXPECT_EQ(tables.encoder->input("image")->shape, (std::vector<std::int64_t>{1, 3, 448, 448}));
 
