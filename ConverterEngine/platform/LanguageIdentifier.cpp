@@ -6,6 +6,8 @@
 
 #include <fingerprint.h>
 
+#include "core/Unicode.h"
+
 namespace ce::LanguageIdentifier {
 
 namespace {
@@ -49,8 +51,11 @@ const Fingerprints& fingerprints() {
 std::optional<Language> dominantLanguage(std::string_view text) {
     const Fingerprints& known = fingerprints();
     if (!known.english || !known.spanish || text.empty()) return std::nullopt;
+    // The library walks UTF-8 by lead bytes: hand it only well-formed text.
+    const std::string wellFormed = toUtf8(toUnicode(text));
     Fingerprint unknown = newFingerprint("unknown");
-    if (!unknown || fp_Create(unknown.get(), text.data(), static_cast<uint4>(text.size()), maxNgrams) == 0) {
+    if (!unknown ||
+        fp_Create(unknown.get(), wellFormed.data(), static_cast<uint4>(wellFormed.size()), maxNgrams) == 0) {
         return std::nullopt;
     }
     // Out-of-place distances: the smaller is the closer language.

@@ -23,6 +23,8 @@ TEST(LanguageIdentifier, TellsEnglishFromSpanish) {
          Language::spanish},
         {"Introducción\nLa niña pequeña comió una manzana.\n", Language::spanish},
         {"", std::nullopt},
+        {"El año de la niña y de la señora que está en la casa\xC3", Language::spanish},  // cut mid-character
+        {"\xE2", Language::english},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ce::LanguageIdentifier::dominantLanguage(c.text), c.expected) << c.text;
