@@ -1,10 +1,10 @@
 #include "output/DOCXStyles.h"
 
+#include <algorithm>
+
 #include "core/Regex.h"
 #include "core/Unicode.h"
 #include "core/Utf8.h"
-
-#include <algorithm>
 #include "output/DOCXNamespaces.h"
 
 namespace ce::DOCXWriter {

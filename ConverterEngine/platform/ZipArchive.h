@@ -25,8 +25,8 @@ struct Options {
     std::chrono::sys_seconds modified{};
 };
 
-// The archive's bytes. Throws PackagingError when an entry cannot be added or the
-// archive cannot be finished (for example a duplicate entry name).
+// The archive's bytes. Throws PackagingError when an entry cannot be added, the
+// archive cannot be finished (for example a duplicate entry name) or it has no entries.
 std::vector<std::uint8_t> build(const std::vector<Entry>& entries, const Options& options);
 
 // The DOS (date, time) fields of a UTC time, clamped to 1980-01-01 ... 2107-12-31.
