@@ -171,7 +171,7 @@ std::vector<std::filesystem::path> write(const ConversionResult& result, OutputF
 }
 
 std::string percentEncodedPathComponent(std::string_view text) {
-    static constexpr std::string_view unreserved = "-._~!$&'*+,;=:@/";
+    static constexpr std::string_view unreserved = "-._~!$&'*+,=:@/";
     static constexpr char hex[] = "0123456789ABCDEF";
     std::string out;
     for (char ch : text) {

@@ -78,7 +78,7 @@ std::vector<std::filesystem::path> write(const ConversionResult& result, OutputF
                                          const CSVWriter::Options& csvOptions);
 
 // The text percent-encoded for use in a link destination: letters, digits and
-// -._~!$&'*+,;=:@/ stay, every other byte (parentheses included) becomes %XX.
+// -._~!$&'*+,=:@/ stay, every other byte (parentheses included) becomes %XX.
 std::string percentEncodedPathComponent(std::string_view text);
 
 }  // namespace ce::ResultExport

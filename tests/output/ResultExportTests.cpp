@@ -94,7 +94,7 @@ TEST(ResultExportTest, CsvFilesFollowTableNumbers) {
 TEST(ResultExportTest, PercentEncodingForLinks) {
     EXPECT_EQ(ResultExport::percentEncodedPathComponent("My doc (v2)-images"), "My%20doc%20%28v2%29-images");
     EXPECT_EQ(ResultExport::percentEncodedPathComponent("a_b.c~d+e&f"), "a_b.c~d+e&f");
-    EXPECT_EQ(ResultExport::percentEncodedPathComponent("ñ#%[]"), "%C3%B1%23%25%5B%5D");
+    EXPECT_EQ(ResultExport::percentEncodedPathComponent("ñ#%[];?"), "%C3%B1%23%25%5B%5D%3B%3F");
 }
 
 TEST(AtomicFileTest, ReplacesWholeFilesAndLeavesNothingBehindOnFailure) {
