@@ -1,5 +1,6 @@
 #include "output/MarkdownExporter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 

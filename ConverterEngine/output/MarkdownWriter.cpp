@@ -1,5 +1,6 @@
 #include "output/MarkdownWriter.h"
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
