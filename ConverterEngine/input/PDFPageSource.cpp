@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "core/EngineError.h"
+#include "input/PDFTextLayer.h"
+#include "platform/PDFStructuredText.h"
 
 namespace ce {
 
@@ -33,9 +35,14 @@ RGBImage PDFPageSource::render(double scale) const {
     }
 }
 
-// The text layer reader over MuPDF's structured text fills this in; until then a
-// PDF page reports no text of its own and is recognised instead.
-std::optional<PageText> PDFPageSource::textLayer() const { return std::nullopt; }
+// A page whose text cannot be read has no text layer of its own and is recognised instead.
+std::optional<PageText> PDFPageSource::textLayer() const {
+    try {
+        return PDFTextLayer::read(PDFStructuredText::read(*page_));
+    } catch (const PDFError&) {
+        return std::nullopt;
+    }
+}
 
 RecognitionImage PDFPageSource::ocrImage(double) const { return {render(3), cappedScale(3)}; }
 

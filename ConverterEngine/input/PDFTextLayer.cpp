@@ -445,7 +445,7 @@ BBox toPageBox(const Rect& rect, const Rect& cropBox, int rotation) {
     }
 }
 
-std::optional<Cells> read(const PageTextView& view) {
+std::optional<PageText> read(const PageTextView& view) {
     if (visibleScalarCount(view.text) < 10) return std::nullopt;
     const bool unrotated = normalisedRotation(view.rotation) == 0;
 
@@ -464,7 +464,7 @@ std::optional<Cells> read(const PageTextView& view) {
     }
     const LetterSpacing::Repair repair = LetterSpacing::repair(withCandidates, withoutCandidates);
 
-    Cells cells;
+    PageText cells;
     cells.lines = lineCells(view, all, finalGroups(groups, all, unrotated), repair);
     if (cells.lines.empty()) return std::nullopt;
     cells.words = wordCells(view, flat, repair);

@@ -17,6 +17,7 @@
 #include "core/BBox.h"
 #include "core/TextCell.h"
 #include "input/LetterSpacing.h"
+#include "input/PageText.h"
 #include "input/PageTextView.h"
 
 namespace ce::PDFTextLayer {
@@ -26,13 +27,8 @@ using Range = PageTextView::Range;
 // Lists of piece numbers.
 using Groups = std::vector<std::vector<int>>;
 
-// The lines and words of a page's text layer.
-struct Cells {
-    std::vector<TextCell> lines;
-    std::vector<TextCell> words;
-};
-
-std::optional<Cells> read(const PageTextView& view);
+// The page's lines and words; segments stay empty.
+std::optional<PageText> read(const PageTextView& view);
 
 // One line piece with text: its valid ranges and the bounds of their characters.
 struct Piece {

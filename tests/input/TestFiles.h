@@ -17,6 +17,7 @@ struct TestPage {
     std::string cropBox;  // none when empty
     std::string rotate;   // none when empty
     std::string content;  // the page's content stream
+    std::string resources;  // the page's resource dictionary, none when empty
 };
 
 // A PDF 1.4 file with the given pages and a correct cross-reference table.
@@ -31,6 +32,7 @@ inline std::string makePDF(const std::vector<TestPage>& pages) {
         std::string dict = "<< /Type /Page /Parent 2 0 R /MediaBox [" + page.mediaBox + "]";
         if (!page.cropBox.empty()) dict += " /CropBox [" + page.cropBox + "]";
         if (!page.rotate.empty()) dict += " /Rotate " + page.rotate;
+        if (!page.resources.empty()) dict += " /Resources " + page.resources;
         dict += " /Contents " + std::to_string(4 + 2 * i) + " 0 R >>";
         objects.push_back(dict);
         objects.push_back("<< /Length " + std::to_string(page.content.size()) + " >>\nstream\n" + page.content +

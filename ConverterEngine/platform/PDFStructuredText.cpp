@@ -1,0 +1,135 @@
+#include "platform/PDFStructuredText.h"
+
+#include <string_view>
+
+#include "platform/MuPDF.h"
+
+namespace ce::PDFStructuredText {
+
+namespace {
+
+// The letters of the Latin ligatures that MuPDF reports as one character.
+std::u16string_view ligatureLetters(int c) {
+    switch (c) {
+        case 0xFB00: return u"ff";
+        case 0xFB01: return u"fi";
+        case 0xFB02: return u"fl";
+        case 0xFB03: return u"ffi";
+        case 0xFB04: return u"ffl";
+        case 0xFB05:
+        case 0xFB06: return u"st";
+        default: return {};
+    }
+}
+
+fz_point between(fz_point a, fz_point b, float t) { return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}; }
+
+// Part k of n of a glyph's quad, cut along its baseline direction.
+fz_quad quadPart(const fz_quad& q, int k, int n) {
+    const float from = static_cast<float>(k) / static_cast<float>(n);
+    const float to = static_cast<float>(k + 1) / static_cast<float>(n);
+    return {between(q.ul, q.ur, from), between(q.ul, q.ur, to), between(q.ll, q.lr, from), between(q.ll, q.lr, to)};
+}
+
+class ViewBuilder {
+public:
+    ViewBuilder(const PDFPage& page, fz_matrix toPageSpace) : toPageSpace_(toPageSpace) {
+        const PDFRect crop = page.cropBox();
+        view_.cropBox = {crop.x0, crop.y0, crop.x1, crop.y1};
+        view_.rotation = page.rotation();
+    }
+
+    void addLine(const fz_stext_line& line) {
+        const int start = static_cast<int>(view_.text.size());
+        for (const fz_stext_char* ch = line.first_char; ch; ch = ch->next) {
+            if (ch->c == ' ' && static_cast<int>(view_.text.size()) > start && view_.text.back() == u' ') {
+                widenLastBox(ch->quad);
+                continue;
+            }
+            const std::u16string_view letters = ligatureLetters(ch->c);
+            if (letters.empty()) {
+                addCharacter(ch->c, ch->quad);
+                continue;
+            }
+            const int n = static_cast<int>(letters.size());
+            for (int k = 0; k < n; ++k) addCharacter(letters[k], quadPart(ch->quad, k, n));
+        }
+        const int end = static_cast<int>(view_.text.size());
+        if (end == start) return;
+        view_.lines.push_back({{{start, end - start}}});
+        view_.text.push_back(u'\n');
+        view_.boxes.push_back(std::nullopt);
+    }
+
+    PageTextView take() { return std::move(view_); }
+
+private:
+    PageTextView::Rect boxOf(const fz_quad& quad) const {
+        const fz_rect r = fz_rect_from_quad(fz_transform_quad(quad, toPageSpace_));
+        return {r.x0, r.y0, r.x1, r.y1};
+    }
+
+    // MuPDF adds a space of its own after a written one when character spacing leaves a
+    // gap behind it; the two stand for one word break, so they become one wider space.
+    void widenLastBox(const fz_quad& quad) {
+        auto& last = view_.boxes.back();
+        last = last ? last->unionWith(boxOf(quad)) : boxOf(quad);
+    }
+
+    void addCharacter(int c, const fz_quad& quad) {
+        const bool scalar = c >= 0 && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
+        const char32_t code = scalar ? static_cast<char32_t>(c) : U'\uFFFD';
+        const PageTextView::Rect box = boxOf(quad);
+        if (code < 0x10000) {
+            view_.text.push_back(static_cast<char16_t>(code));
+            view_.boxes.push_back(box);
+            return;
+        }
+        const char32_t v = code - 0x10000;
+        view_.text.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
+        view_.text.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
+        view_.boxes.push_back(box);
+        view_.boxes.push_back(box);
+    }
+
+    fz_matrix toPageSpace_;
+    PageTextView view_;
+};
+
+}  // namespace
+
+PageTextView read(const PDFPage& page) {
+    page.document().checkThread();
+    fz_context* context = page.context();
+    fz_page* handle = page.handle();
+    pdf_page* pdfPage = page.pdfHandle();
+
+    // MuPDF's structured text lies in its displayed page space (rotated, y downwards);
+    // the inverse of the page transform takes it back to the page's own space.
+    const fz_matrix displayed = mupdf::guarded(context, [pdfPage](fz_context* ctx) {
+        fz_rect mediabox;
+        fz_matrix ctm;
+        pdf_page_transform(ctx, pdfPage, &mediabox, &ctm);
+        return ctm;
+    });
+    fz_stext_page* text = mupdf::guarded(context, [handle](fz_context* ctx) {
+        fz_stext_options options{};
+        options.flags = FZ_STEXT_PRESERVE_LIGATURES | FZ_STEXT_PRESERVE_WHITESPACE | FZ_STEXT_MEDIABOX_CLIP;
+        return fz_new_stext_page_from_page(ctx, handle, &options);
+    });
+
+    try {
+        ViewBuilder builder(page, fz_invert_matrix(displayed));
+        for (const fz_stext_block* block = text->first_block; block; block = block->next) {
+            if (block->type != FZ_STEXT_BLOCK_TEXT) continue;
+            for (const fz_stext_line* line = block->u.t.first_line; line; line = line->next) builder.addLine(*line);
+        }
+        fz_drop_stext_page(context, text);
+        return builder.take();
+    } catch (...) {
+        fz_drop_stext_page(context, text);
+        throw;
+    }
+}
+
+}  // namespace ce::PDFStructuredText

@@ -1,0 +1,138 @@
+// The text layer of real PDF pages: written by the tests, and from the corpus.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/Unicode.h"
+#include "input/PDFPageSource.h"
+#include "input/TestFiles.h"
+
+using namespace ce;
+using ce::testing::makePDF;
+using ce::testing::ScratchFolder;
+using ce::testing::TestPage;
+
+namespace {
+
+const std::string helvetica = "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>";
+
+// A letter-spaced heading drawn with a character spacing of 3 points, above plain text.
+TestPage spacedPage(const std::string& rotate) {
+    return TestPage{.mediaBox = "0 0 400 300",
+                    .rotate = rotate,
+                    .content = "BT /F1 12 Tf 3 Tc 50 250 Td (HELLO WORLD) Tj 0 Tc 0 -30 Td "
+                               "(Plain text below the heading.) Tj ET",
+                    .resources = helvetica};
+}
+
+std::optional<PageText> textLayerOf(const TestPage& page) {
+    ScratchFolder folder;
+    const auto document = PDFDocument::open(folder.write("text.pdf", makePDF({page})));
+    return PDFPageSource(document->page(0)).textLayer();
+}
+
+std::vector<std::string> texts(const std::vector<TextCell>& cells) {
+    std::vector<std::string> out;
+    for (const TextCell& c : cells) out.push_back(c.text);
+    return out;
+}
+
+}  // namespace
+
+TEST(PDFPageTextLayer, LetterSpacedLineComesOutAsTwoWords) {
+    const auto text = textLayerOf(spacedPage(""));
+    ASSERT_TRUE(text);
+    EXPECT_EQ(texts(text->lines), (std::vector<std::string>{"HELLO WORLD", "Plain text below the heading."}));
+    EXPECT_EQ(texts(text->words),
+              (std::vector<std::string>{"HELLO", "WORLD", "Plain", "text", "below", "the", "heading."}));
+    EXPECT_TRUE(text->segments.empty());
+    // Boxes on the glyphs, top-left origin: the baseline at 250 lies 50 points from the top.
+    const BBox& hello = text->words[0].bbox;
+    EXPECT_NEAR(hello.l, 50, 0.5);
+    EXPECT_LT(hello.t, 300 - 250 - 7);
+    EXPECT_GT(hello.b, 300 - 250);
+    EXPECT_LT(hello.b, 300 - 250 + 5);
+    for (const TextCell& word : text->words) {
+        EXPECT_EQ(word.confidence, 1.0);
+        EXPECT_FALSE(word.fromOCR);
+    }
+}
+
+TEST(PDFPageTextLayer, RotatedPagesGiveTheSameWordsTurnedWithThePage) {
+    const auto upright = textLayerOf(spacedPage(""));
+    ASSERT_TRUE(upright);
+    const double w = 400;
+    const double h = 300;
+    for (int rotation : {90, 180, 270}) {
+        const auto turned = textLayerOf(spacedPage(std::to_string(rotation)));
+        ASSERT_TRUE(turned) << rotation;
+        ASSERT_EQ(texts(turned->words), texts(upright->words)) << rotation;
+        for (std::size_t i = 0; i < upright->words.size(); ++i) {
+            const BBox& u = upright->words[i].bbox;
+            // The upright box in unrotated page space (y upwards), turned clockwise.
+            const double x0 = u.l, x1 = u.r, y0 = h - u.b, y1 = h - u.t;
+            const BBox expected = rotation == 90    ? BBox{y0, x0, y1, x1}
+                                  : rotation == 180 ? BBox{w - x1, y0, w - x0, y1}
+                                                    : BBox{h - y1, w - x1, h - y0, w - x0};
+            const BBox& t = turned->words[i].bbox;
+            EXPECT_NEAR(t.l, expected.l, 0.01) << rotation;
+            EXPECT_NEAR(t.t, expected.t, 0.01) << rotation;
+            EXPECT_NEAR(t.r, expected.r, 0.01) << rotation;
+            EXPECT_NEAR(t.b, expected.b, 0.01) << rotation;
+        }
+    }
+}
+
+TEST(PDFPageTextLayer, PagesWithoutEnoughTextHaveNone) {
+    EXPECT_FALSE(textLayerOf(TestPage{.content = "BT /F1 12 Tf 20 50 Td (ninechars) Tj ET", .resources = helvetica}));
+    EXPECT_TRUE(textLayerOf(TestPage{.content = "BT /F1 12 Tf 20 50 Td (tenletters) Tj ET", .resources = helvetica}));
+    EXPECT_FALSE(textLayerOf(TestPage{.content = "0 0 0 rg 0 0 20 20 re f"}));
+}
+
+// Every page of the corpus PDFs gives lines of reading size with words inside the page.
+TEST(PDFPageTextLayer, CorpusPagesGiveReadingSizedLinesAndWordsOnThePage) {
+    const std::filesystem::path corpus = ce::testing::corpusDir();
+    if (!std::filesystem::exists(corpus / "sample-files")) GTEST_SKIP() << "corpus not present at " << corpus;
+    int pagesWithText = 0;
+    for (const char* folder : {"sample-files", "tables"}) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus / folder)) {
+            if (entry.path().extension() != ".pdf") continue;
+            std::shared_ptr<PDFDocument> document;
+            try {
+                document = PDFDocument::open(entry.path());
+                if (document->isLocked()) continue;
+            } catch (const PDFError&) {
+                continue;
+            }
+            const int pages = std::min(document->pageCount(), 3);
+            for (int i = 0; i < pages; ++i) {
+                const auto page = document->page(i);
+                if (!page) continue;
+                const PDFPageSource source(page);
+                const auto text = source.textLayer();
+                if (!text) continue;
+                ++pagesWithText;
+                const std::string where = entry.path().filename().string() + " page " + std::to_string(i);
+                ASSERT_FALSE(text->lines.empty()) << where;
+                int tallLines = 0;
+                for (const TextCell& line : text->lines) {
+                    EXPECT_FALSE(line.text.empty()) << where;
+                    if (line.bbox.height() > 60) ++tallLines;
+                }
+                // A page of a few lines may be all tilted text; on fuller pages tall lines are rare.
+                if (text->lines.size() >= 5) {
+                    EXPECT_LE(tallLines * 10, static_cast<int>(text->lines.size())) << where;
+                }
+                for (const TextCell& word : text->words) {
+                    EXPECT_GT(word.bbox.width(), 0) << where << ": " << word.text;
+                    EXPECT_GT(word.bbox.r, -1) << where << ": " << word.text;
+                    EXPECT_LT(word.bbox.l, source.width() + 1) << where << ": " << word.text;
+                    EXPECT_EQ(word.text.find(' '), std::string::npos) << where;
+                }
+            }
+        }
+    }
+    EXPECT_GT(pagesWithText, 20);
+}

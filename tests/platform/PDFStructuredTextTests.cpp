@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "input/TestFiles.h"
+#include "platform/PDFStructuredText.h"
+
+using namespace ce;
+using ce::testing::makePDF;
+using ce::testing::ScratchFolder;
+using ce::testing::TestPage;
+
+namespace {
+
+// Helvetica with code 65 ("A") drawing the "fi" ligature glyph.
+const std::string ligatureFont =
+    "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica "
+    "/Encoding << /Type /Encoding /Differences [65 /fi] >> >> >> >>";
+
+PageTextView viewOf(const TestPage& page) {
+    ScratchFolder folder;
+    const auto document = PDFDocument::open(folder.write("text.pdf", makePDF({page})));
+    return PDFStructuredText::read(*document->page(0));
+}
+
+TestPage textPage(const std::string& rotate, const std::string& cropBox = "") {
+    return TestPage{.mediaBox = "0 0 400 300",
+                    .cropBox = cropBox,
+                    .rotate = rotate,
+                    .content = "BT /F1 20 Tf 50 200 Td (Aeld proAt) Tj 0 -40 Td (second line) Tj ET",
+                    .resources = ligatureFont};
+}
+
+}  // namespace
+
+TEST(PDFStructuredText, ExpandsLigaturesAndKeepsSpacesWithTheirBoxes) {
+    const PageTextView view = viewOf(textPage(""));
+    EXPECT_EQ(view.text, u"field profit\nsecond line\n");
+    ASSERT_EQ(view.lines.size(), 2u);
+    EXPECT_EQ(view.lines[0].ranges.size(), 1u);
+    EXPECT_EQ(view.lines[0].ranges[0].location, 0);
+    EXPECT_EQ(view.lines[0].ranges[0].length, 12);
+    EXPECT_EQ(view.lines[1].ranges[0].location, 13);
+    ASSERT_EQ(view.boxes.size(), view.text.size());
+    EXPECT_FALSE(view.boxes[12].has_value());  // the line break
+
+    // The ligature's box is shared out: "f" and "i" side by side, equally wide.
+    const auto& f = *view.boxes[0];
+    const auto& i = *view.boxes[1];
+    EXPECT_NEAR(f.minX, 50, 0.01);
+    EXPECT_NEAR(f.maxX, i.minX, 0.01);
+    EXPECT_NEAR(f.width(), i.width(), 0.01);
+    EXPECT_EQ(f.minY, i.minY);
+    // Unrotated page space, y upwards: the glyphs stand on the 200-point baseline.
+    EXPECT_LT(f.minY, 200);
+    EXPECT_GT(f.maxY, 210);
+    ASSERT_TRUE(view.boxes[5].has_value());  // the space between the words
+    EXPECT_GT(view.boxes[5]->width(), 0);
+    EXPECT_LT(view.boxes[14]->minY, 160);
+    EXPECT_EQ(view.rotation, 0);
+    EXPECT_EQ(view.cropBox, (PageTextView::Rect{0, 0, 400, 300}));
+}
+
+TEST(PDFStructuredText, BoxesStayInUnrotatedPageSpaceOnRotatedAndCroppedPages) {
+    const PageTextView upright = viewOf(textPage(""));
+    for (const char* rotate : {"90", "180", "270"}) {
+        const PageTextView turned = viewOf(textPage(rotate, "20 10 380 290"));
+        EXPECT_EQ(turned.rotation, std::stoi(rotate));
+        EXPECT_EQ(turned.cropBox, (PageTextView::Rect{20, 10, 380, 290}));
+        ASSERT_EQ(turned.text, upright.text) << rotate;
+        for (std::size_t p = 0; p < upright.boxes.size(); ++p) {
+            ASSERT_EQ(turned.boxes[p].has_value(), upright.boxes[p].has_value());
+            if (!upright.boxes[p]) continue;
+            EXPECT_NEAR(turned.boxes[p]->minX, upright.boxes[p]->minX, 0.01) << rotate << " at " << p;
+            EXPECT_NEAR(turned.boxes[p]->minY, upright.boxes[p]->minY, 0.01) << rotate << " at " << p;
+            EXPECT_NEAR(turned.boxes[p]->maxX, upright.boxes[p]->maxX, 0.01) << rotate << " at " << p;
+            EXPECT_NEAR(turned.boxes[p]->maxY, upright.boxes[p]->maxY, 0.01) << rotate << " at " << p;
+        }
+    }
+}
+
+TEST(PDFStructuredText, PageWithoutTextGivesAnEmptyView) {
+    const PageTextView view = viewOf(TestPage{.content = "0 0 0 rg 0 0 20 20 re f"});
+    EXPECT_TRUE(view.text.empty());
+    EXPECT_TRUE(view.lines.empty());
+}
