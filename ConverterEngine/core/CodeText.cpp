@@ -206,7 +206,7 @@ std::string codeText(const std::vector<TextCell>& cells, const std::vector<TextC
             }
         }
         if (n > 0) text += '\n';
-        text += normalizeText(lineText);
+        text += expandLigatures(lineText);
     }
     return text;
 }

@@ -44,7 +44,8 @@ TEST(CodeText, LaysWordsOutOnTheCharacterGrid) {
          {word("+---+", 0, 0, 15), word("|", 0, 1), word("abc", 2, 1), word("def", 6, 1), word("ghi", 10, 1),
           word("|", 14, 1), word("+---+", 0, 2, 15)},
          "+-------------+\n| abc def ghi |\n+-------------+"},
-        {"typographic quotes normalised", {word("print(\u201Chi\u201D)", 0, 0)}, "print(\"hi\")"},
+        {"typographic quotes and bullets kept", {word("print(\u201Chi\u201D)\u2022", 0, 0)}, "print(\u201Chi\u201D)\u2022"},
+        {"ligatures expanded", {word("\uFB01le", 0, 0)}, "file"},
         {"blank and U+0002 cells", {word("  ", 0, 0), word("a\x02" "b", 0, 0)}, "a-b"},
     };
     for (const CodeCase& c : cases) {

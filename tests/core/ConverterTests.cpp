@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "core/ConversionError.h"
+#include "core/Converter.h"
+#include "core/EngineError.h"
+#include "input/PageSource.h"
+#include "models/ModelSet.h"
+#include "platform/StandInModels.h"
+
+using namespace ce;
+namespace fs = std::filesystem;
+
+TEST(ConverterDecisions, RecognitionWinsAtTheThresholds) {
+    struct Case {
+        int layer, recognised;
+        bool wins;
+    } cases[] = {{100, 300, true}, {100, 299, false}, {20, 90, false}, {0, 80, true}, {0, 79, false}};
+    for (const Case& c : cases) EXPECT_EQ(Converter::recognitionWins(c.layer, c.recognised), c.wins) << c.layer;
+}
+
+TEST(ConverterDecisions, DeskewOnlyWithinTheLimits) {
+    const Converter::Options defaults;
+    EXPECT_EQ(Converter::deskewAngle(defaults, 0.3), std::nullopt);
+    EXPECT_EQ(Converter::deskewAngle(defaults, -2.0), -2.0);
+    EXPECT_EQ(Converter::deskewAngle(defaults, 0.4), 0.4);
+    EXPECT_EQ(Converter::deskewAngle(defaults, 20.0), std::nullopt);
+    EXPECT_EQ(Converter::deskewAngle(defaults, std::nullopt), std::nullopt);
+    Converter::Options off;
+    off.deskewMin = 0;
+    EXPECT_EQ(Converter::deskewAngle(off, 5.0), std::nullopt);
+}
+
+TEST(ConverterDecisions, TableRenderScaleKeepsWithinTheBudget) {
+    EXPECT_EQ(Converter::tableRenderScale(612, 792), 2.0);
+    EXPECT_DOUBLE_EQ(Converter::tableRenderScale(2500, 2500), 1.6);
+    EXPECT_EQ(Converter::tableRenderScale(2000, 2000), 2.0);
+}
+
+namespace {
+// A 200 x 100 point page with a text layer of one long line (over 300 visible
+// characters, so that no recognition runs) and two words side by side.
+class TextPage : public PageSource {
+public:
+    double width() const override { return 200; }
+    double height() const override { return 100; }
+    RGBImage render(double scale) const override {
+        return RGBImage::filled(static_cast<int>(200 * scale), static_cast<int>(100 * scale), 255, 255, 255);
+    }
+    std::optional<PageText> textLayer() const override {
+        PageText text;
+        text.lines = {{0, std::string(320, 'x'), {10, 10, 190, 20}, 1.0, false}};
+        text.words = {{0, "left", {12, 10, 90, 20}, 1.0, false}, {1, "right", {110, 10, 188, 20}, 1.0, false}};
+        return text;
+    }
+    RecognitionImage ocrImage(double) const override { return {render(1), 1}; }
+};
+
+// Logits and boxes of a layout stand-in: one detection per entry.
+struct Detection {
+    DocLabel label;
+    float cx, cy, w, h;
+};
+
+StandInModels::LayoutOptions layout(const std::vector<Detection>& detections) {
+    StandInModels::LayoutOptions options;
+    options.queries = 4;
+    options.logits.assign(4 * 17, -10.0f);
+    options.boxes.assign(4 * 4, 0.0f);
+    for (std::size_t q = 0; q < detections.size(); ++q) {
+        options.logits[q * 17 + static_cast<std::size_t>(detections[q].label)] = 8.0f;
+        const Detection& d = detections[q];
+        std::copy_n(std::array<float, 4>{d.cx, d.cy, d.w, d.h}.begin(), 4, options.boxes.begin() + static_cast<long>(q * 4));
+    }
+    return options;
+}
+
+class ConverterPipeline : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::temp_directory_path() / ("ce-converter-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root);
+        fs::create_directories(root / "models");
+        ::setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    void writeTables() {
+        StandInModels::writeTableEncoder(root / "models", {});
+        StandInModels::StepOptions step;
+        const int fcel = 5, nl = 9, end = 3;
+        step.tokens = {fcel, fcel, nl, end};
+        StandInModels::writeTableDecoderStep(root / "models", step);
+        StandInModels::HeadOptions head;
+        head.boxesByPosition = {{0.25f, 0.5f, 0.5f, 1.0f}, {0.25f, 0.5f, 0.5f, 1.0f}, {0.75f, 0.5f, 0.5f, 1.0f}};
+        StandInModels::writeTableCellHead(root / "models", head);
+    }
+
+    Converter converter(Converter::Options options = {}) {
+        return Converter(std::make_shared<ModelSet>(ModelLocation::directory(root / "models"), ComputeUnits::cpuOnly),
+                         options);
+    }
+
+    fs::path root;
+    const std::shared_ptr<const PageSource> page = std::make_shared<TextPage>();
+};
+}  // namespace
+
+TEST_F(ConverterPipeline, TextLayerPageWithTableAndPicture) {
+    StandInModels::writeLayoutDetector(root / "models",
+                                       layout({{DocLabel::table, 0.5f, 0.15f, 0.9f, 0.2f},
+                                               {DocLabel::picture, 0.5f, 0.7f, 0.4f, 0.4f}}));
+    writeTables();
+    const PageResult result = converter().convert(page, {}, [] { return false; });
+    EXPECT_FALSE(result.usedOCR);
+    for (const char* key : {"text", "layout", "tables", "assembly", "pictures"}) EXPECT_TRUE(result.timings.count(key)) << key;
+    bool sawTable = false;
+    for (const DocElement& e : result.page.body) {
+        if (e.kind == DocElementKind::table) {
+            sawTable = true;
+            ASSERT_TRUE(e.table.has_value());
+            EXPECT_EQ(e.table->numCols, 2);
+        }
+    }
+    EXPECT_TRUE(sawTable);
+    EXPECT_EQ(result.crops.size(), 1u);
+}
+
+TEST_F(ConverterPipeline, NoPicturesWhenTheScaleIsZero) {
+    StandInModels::writeLayoutDetector(root / "models", layout({{DocLabel::picture, 0.5f, 0.7f, 0.4f, 0.4f}}));
+    Converter::Options options;
+    options.pictureScale = 0;
+    const PageResult result = converter(options).convert(page, {}, [] { return false; });
+    EXPECT_TRUE(result.crops.empty());
+    EXPECT_FALSE(result.timings.count("pictures"));
+    EXPECT_FALSE(result.timings.count("tables"));
+}
+
+TEST_F(ConverterPipeline, MissingTableModelFailsOnlyPagesWithTables) {
+    StandInModels::writeLayoutDetector(root / "models", layout({{DocLabel::text, 0.5f, 0.15f, 0.9f, 0.2f}}));
+    EXPECT_NO_THROW(converter().convert(page, {}, [] { return false; }));
+    StandInModels::writeLayoutDetector(root / "models", layout({{DocLabel::table, 0.5f, 0.15f, 0.9f, 0.2f}}));
+    fs::remove_all(root / "cache");
+    EXPECT_THROW(converter().convert(page, {}, [] { return false; }), EngineError);
+}
+
+TEST_F(ConverterPipeline, CancellationAfterTheTextStep) {
+    StandInModels::writeLayoutDetector(root / "models", layout({}));
+    EXPECT_THROW(converter().convert(page, {}, [] { return true; }), CancellationError);
+}
