@@ -1,5 +1,7 @@
 #include "core/ConversionOptions.h"
 
+#include "input/VisionOCR.h"
+
 namespace ce {
 
 namespace {
@@ -47,12 +49,7 @@ std::optional<ConversionOptions::Language> Languages::fromRawValue(std::string_v
 }
 
 std::vector<std::string> Languages::ocrLanguages(ConversionOptions::Language language) {
-    switch (language) {
-        case ConversionOptions::Language::automatic: return {};
-        case ConversionOptions::Language::english: return {"en-US"};
-        case ConversionOptions::Language::spanish: return {"es-ES", "en-US"};
-    }
-    return {};
+    return VisionOCR::languages(std::string(rawValue(language)));
 }
 
 }  // namespace ce

@@ -21,4 +21,8 @@ EngineError EngineError::imageConversion() {
     return {Kind::imageConversion, "", "image conversion failed"};
 }
 
+EngineError EngineError::textRecognition(const std::string& detail) {
+    return {Kind::textRecognition, detail, "text recognition failed: " + detail};
+}
+
 }  // namespace ce

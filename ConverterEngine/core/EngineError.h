@@ -9,12 +9,14 @@ namespace ce {
 
 class EngineError : public std::runtime_error {
 public:
-    enum class Kind { modelMissing, unreadableInput, modelOutput, imageConversion };
+    enum class Kind { modelMissing, unreadableInput, modelOutput, imageConversion, textRecognition };
 
     static EngineError modelMissing(const std::string& path);
     static EngineError unreadableInput(const std::filesystem::path& url);
     static EngineError modelOutput(const std::string& detail);
     static EngineError imageConversion();
+    // Text recognition could not run (missing language data, a failed recogniser).
+    static EngineError textRecognition(const std::string& detail);
 
     Kind kind() const { return kind_; }
     // The payload: model path, input path or detail; empty for imageConversion.
