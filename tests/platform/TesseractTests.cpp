@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "core/EngineError.h"
+#include "input/GrayRaster.h"
+#include "platform/SansFont.h"
+#include "platform/TesseractLanguages.h"
+#include "platform/TesseractRecognizer.h"
+
+using namespace ce;
+
+namespace {
+
+struct DataFolder {
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 ("tessdata-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                  "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+    explicit DataFolder(const std::vector<std::string>& names) {
+        std::filesystem::create_directories(path);
+        for (const auto& name : names) std::ofstream(path / (name + ".traineddata")) << "x";
+    }
+    ~DataFolder() { std::filesystem::remove_all(path); }
+};
+
+int threadCount() {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) (void)entry, ++count;
+    return count;
+}
+
+}  // namespace
+
+TEST(TesseractLanguages, CodesMapToInstalledData) {
+    EXPECT_EQ(TesseractLanguages::tesseractName("en-US"), "eng");
+    EXPECT_EQ(TesseractLanguages::tesseractName("en-GB"), "eng");
+    EXPECT_EQ(TesseractLanguages::tesseractName("es-ES"), "spa");
+    EXPECT_EQ(TesseractLanguages::tesseractName("zh-Hant"), "chi_tra");
+    EXPECT_EQ(TesseractLanguages::tesseractName("zh-Hant-TW"), "chi_tra");
+    EXPECT_EQ(TesseractLanguages::tesseractName("xx-YY"), "");
+
+    const DataFolder both({"eng", "spa"});
+    EXPECT_EQ(TesseractLanguages::resolve({}, both.path), "eng+spa");
+    EXPECT_EQ(TesseractLanguages::resolve({"es-ES", "en-US"}, both.path), "spa+eng");
+    EXPECT_EQ(TesseractLanguages::resolve({"en-US", "en-GB", "zh-Hans"}, both.path), "eng");
+    const DataFolder english({"eng"});
+    EXPECT_EQ(TesseractLanguages::resolve({}, english.path), "eng");
+    EXPECT_EQ(TesseractLanguages::resolve({"es-ES", "en-US"}, english.path), "eng");
+    const DataFolder none({});
+    try {
+        TesseractLanguages::resolve({"es-ES"}, none.path);
+        FAIL() << "no language data must throw";
+    } catch (const EngineError& error) {
+        EXPECT_EQ(error.kind(), EngineError::Kind::textRecognition);
+        EXPECT_NE(std::string(error.what()).find("es-ES"), std::string::npos);
+    }
+}
+
+TEST(SansFont, LabelWidthAndInk) {
+    const double width = SansFont::typographicWidth("No.", 29.76);
+    EXPECT_NEAR(width, 29.76 * (0.722 + 0.556 + 0.278), 1.0);
+    GrayRaster raster = GrayRaster::filled(100, 50, 255);
+    SansFont::draw(raster, "No.", 29.76, 10, 40, 0);
+    int darkest = 255, minX = 100, maxX = -1, minY = 50, maxY = -1;
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 100; ++x)
+            if (raster.at(x, y) < 128) {
+                darkest = std::min<int>(darkest, raster.at(x, y));
+                minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
+            }
+    EXPECT_LT(darkest, 40);
+    EXPECT_NEAR(minX, 12, 2);
+    EXPECT_LE(maxX, 10 + width);
+    EXPECT_NEAR(maxY, 39, 1);                // sits on the baseline
+    EXPECT_NEAR(maxY - minY, 21, 2);         // cap height of Liberation Sans, 0.69 em
+}
+
+TEST(TesseractRecognizer, OneThreadPerRecognitionAndMissingDataIsAnError) {
+    if (!std::filesystem::exists(TesseractLanguages::dataDirectory() / "eng.traineddata"))
+        GTEST_SKIP() << "Tesseract English data (eng.traineddata) is not installed";
+    GrayRaster page = GrayRaster::filled(900, 200, 255);
+    SansFont::draw(page, "Threads keep to themselves", 40, 40, 110, 0);
+    TextRecognizer::Request request;
+    request.languages = {"en-US"};
+    request.pixelsPerPoint = 300.0 / 72.0;
+    const RecognizerImage image{page.pixels.data(), page.width, page.height, 1};
+
+    const int before = threadCount();
+    std::vector<std::vector<RecognizedLine>> results(2);
+    std::vector<std::thread> workers;
+    for (auto& result : results)
+        workers.emplace_back([&] { result = TesseractRecognizer::shared().recognize(image, request); });
+    for (auto& worker : workers) worker.join();
+    EXPECT_EQ(threadCount(), before);  // no OpenMP worker threads left behind
+    for (const auto& lines : results) {
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].text, "Threads keep to themselves");
+        ASSERT_EQ(lines[0].rangeBoxes.size(), 4u);
+        EXPECT_EQ(lines[0].box(0, 7), lines[0].rangeBoxes[0].quad);
+        EXPECT_GT(lines[0].confidence, 0.5);
+        EXPECT_LE(lines[0].confidence, 1.0);
+    }
+
+    request.languages = {"xx-YY"};
+    EXPECT_THROW(TesseractRecognizer::shared().recognize(image, request), EngineError);
+    EXPECT_THROW(TesseractRecognizer::shared().recognize({nullptr, 0, 0, 1}, {}), EngineError);
+}
