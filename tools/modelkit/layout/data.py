@@ -6,9 +6,13 @@ scaled to 640 x 640 as the engine feeds the model, with its targets on the model
   pos      [N, 4] int  (label, y, x, object) of the cells that regress a box
   weight   [N]         the regression weight of each such cell
   boxes    [M, 4]      object boxes l, t, r, b in 0..1
-Seeds below 1e9 are for training; held-out pages use seeds from 1e9 up.
+Seeds below 1e9 are for training; held-out pages use seeds from 1e9 up (and browser-rendered
+held-out pages are written to a folder of their own).
 """
+import glob
+import json
 import math
+import os
 import random
 
 import numpy as np
@@ -24,9 +28,15 @@ HELD_OUT_SEED = 1_000_000_000
 ALPHA = 0.54
 
 
-def page_sample(seed, augment=True):
-    """(uint8 array [640, 640, 3], labels [M], boxes [M, 4] in 0..1, truth)."""
-    image, truth = make_page(seed)
+def page_sample(seed, augment=True, rendered=None):
+    """(uint8 array [640, 640, 3], labels [M], boxes [M, 4] in 0..1, truth). `rendered` is the
+    path of a page written by pages.html (without extension) to use instead of a drawn page."""
+    if rendered:
+        image = Image.open(rendered + ".png").convert("RGB")
+        with open(rendered + ".json") as f:
+            truth = json.load(f)
+    else:
+        image, truth = make_page(seed)
     boxes = [r["box"] for r in truth["regions"]]
     if augment:
         image, boxes = degrade(random.Random(seed * 7 + 3), image, boxes)
@@ -76,17 +86,33 @@ def targets(labels, boxes):
     return heat, pos, weight
 
 
+def rendered_pages(folder):
+    return sorted(p[:-len(".json")] for p in glob.glob(os.path.join(folder, "*.json")))
+
+
 class PageStream(torch.utils.data.IterableDataset):
-    def __init__(self, start_seed, augment=True):
+    """Drawn pages, mixed with a share of browser-rendered pages from `rendered_dir` (read
+    again every 200 samples, so that a generator still running there adds to the pool)."""
+
+    def __init__(self, start_seed, augment=True, rendered_dir=None, rendered_share=0.0):
         self.start_seed = start_seed
         self.augment = augment
+        self.rendered_dir = rendered_dir
+        self.rendered_share = rendered_share
 
     def __iter__(self):
         info = torch.utils.data.get_worker_info()
         wid, nw = (info.id, info.num_workers) if info else (0, 1)
         seed = self.start_seed + wid
+        rng = random.Random(seed)
+        pool = []
+        n = 0
         while True:
-            image, labels, boxes, _ = page_sample(seed, self.augment)
+            if self.rendered_dir and n % 200 == 0:
+                pool = rendered_pages(self.rendered_dir)
+            n += 1
+            rendered = rng.choice(pool) if pool and rng.random() < self.rendered_share else None
+            image, labels, boxes, _ = page_sample(seed, self.augment, rendered)
             heat, pos, weight = targets(labels, boxes)
             yield (torch.from_numpy(image.copy()).permute(2, 0, 1), torch.from_numpy(heat), torch.from_numpy(pos),
                    torch.from_numpy(weight), torch.from_numpy(boxes))

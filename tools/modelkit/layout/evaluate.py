@@ -2,6 +2,7 @@
 real pages.
 
     /usr/bin/python3 -m layout.evaluate --model ../../Resources/Models/LayoutDetector.mlpackage --pages 300
+    /usr/bin/python3 -m layout.evaluate --model ... --rendered HELD_OUT_HTML_DIR --pages 100
     /usr/bin/python3 -m layout.evaluate --model ... --draw OUT_DIR page1.png page2.png ...
 
 The first form prints AP at IoU 0.5 per label (all-point interpolation over the detections
@@ -10,6 +11,7 @@ time per page. The second writes each image with the detections scoring at least
 The model is loaded as the engine does (frozen, optimised for inference).
 """
 import argparse
+import json
 import os
 import time
 
@@ -20,7 +22,7 @@ from PIL import Image
 from pages import LABELS
 from pages.preview import draw_regions
 
-from .data import HELD_OUT_SEED, page_sample
+from .data import HELD_OUT_SEED, page_sample, rendered_pages
 
 
 def load(folder):
@@ -30,7 +32,7 @@ def load(folder):
 
 def detect(model, image, min_score=0.01):
     """image: uint8 [640, 640, 3] -> list of (label index, score, [l, t, r, b] in 0..1), as the engine decodes."""
-    x = torch.from_numpy(np.ascontiguousarray(image)).permute(2, 0, 1).unsqueeze(0).float()
+    x = torch.from_numpy(np.array(image)).permute(2, 0, 1).unsqueeze(0).float()
     with torch.no_grad():
         logits, boxes = model(x)
     logits, boxes = logits[0].numpy(), boxes[0].numpy()
@@ -72,12 +74,13 @@ def average_precision(dets, n_true):
     return float(np.sum((mrec[idx + 1] - mrec[idx]) * mpre[idx + 1]))
 
 
-def evaluate(model, pages, threshold=0.5):
+def evaluate(model, pages, threshold=0.5, rendered=None):
     per_label = {c: [] for c in range(len(LABELS))}
     n_true = {c: 0 for c in range(len(LABELS))}
     times = []
-    for i in range(pages):
-        image, labels, boxes, _ = page_sample(HELD_OUT_SEED + i)
+    files = rendered_pages(rendered)[:pages] if rendered else [None] * pages
+    for i, file in enumerate(files):
+        image, labels, boxes, _ = page_sample(HELD_OUT_SEED + i, rendered=file)
         t = time.time()
         dets = detect(model, image)
         times.append(time.time() - t)
@@ -107,7 +110,29 @@ def evaluate(model, pages, threshold=0.5):
         if ap is not None:
             aps.append(ap)
         rows.append((name, n_true[c], ap, p, r))
-    return rows, float(np.mean(aps)) if aps else 0.0, float(np.median(times))
+    return rows, float(np.mean(aps)) if aps else 0.0, float(np.median(times)), per_label, n_true
+
+
+# The engine keeps a detection when its score reaches this threshold (layout post-processing).
+ENGINE_THRESHOLDS = {name: 0.5 for name in ["caption", "footnote", "formula", "listItem", "pageFooter", "pageHeader",
+                                            "picture", "table", "text"]}
+
+
+def calibration(per_label, n_true):
+    """Per-label logit offset that moves the score of best F1 onto the engine's threshold (0 to 3)."""
+    offsets = {}
+    for c, name in enumerate(LABELS):
+        dets = sorted(per_label[c], key=lambda d: -d[0])
+        if not dets or n_true[c] == 0:
+            continue
+        tp = np.cumsum([h for _, h in dets])
+        k = np.arange(1, len(dets) + 1)
+        f1 = 2 * tp / (k + n_true[c])
+        best = dets[int(np.argmax(f1))][0]
+        target = ENGINE_THRESHOLDS.get(name, 0.45)
+        logit = lambda p: float(np.log(p / (1 - p)))  # noqa: E731
+        offsets[name] = round(min(3.0, max(0.0, logit(target) - logit(min(max(best, 1e-4), 1 - 1e-4)))), 3)
+    return offsets
 
 
 def main():
@@ -115,6 +140,8 @@ def main():
     p.add_argument("--model", required=True)
     p.add_argument("--pages", type=int, default=300)
     p.add_argument("--threads", type=int, default=8)
+    p.add_argument("--rendered", help="evaluate on the browser-rendered pages of this folder instead")
+    p.add_argument("--calibrate", help="write per-label logit offsets for layout.export --calibration here")
     p.add_argument("--draw", nargs="+")
     a = p.parse_args()
     torch.set_num_threads(a.threads)
@@ -131,11 +158,14 @@ def main():
             draw_regions(page, regions).save(os.path.join(out, os.path.basename(f)))
             print(f, ", ".join(f"{r['label']} {r['score']:.2f}" for r in regions if r["label"] == "table"))
         return
-    rows, mean_ap, t = evaluate(model, a.pages)
+    rows, mean_ap, t, per_label, n_true = evaluate(model, a.pages, rendered=a.rendered)
+    if a.calibrate:
+        with open(a.calibrate, "w") as f:
+            json.dump(calibration(per_label, n_true), f, indent=1)
     print(f"{'label':20s} {'count':>6s} {'AP@0.5':>7s} {'P@0.5':>6s} {'R@0.5':>6s}")
     for name, n, ap, prec, rec in rows:
         print(f"{name:20s} {n:6d} {'-' if ap is None else f'{ap:.3f}':>7s} {prec:6.3f} {rec:6.3f}")
-    print(f"mAP@0.5 {mean_ap:.3f} over {a.pages} held-out pages; median {1000 * t:.0f} ms per page "
+    print(f"mAP@0.5 {mean_ap:.3f} over {a.pages} held-out {'rendered' if a.rendered else 'drawn'} pages; median {1000 * t:.0f} ms per page "
           f"({a.threads} threads)")
 
 

@@ -111,12 +111,17 @@ def decode_boxes(reg):
 class Detector(nn.Module):
     """The exported model: image [1, 3, 640, 640] (0..255) -> (logits [1, 300, 17], boxes [1, 300, 4])."""
 
-    def __init__(self, net):
+    def __init__(self, net, bias=None):
         super().__init__()
         self.net = net
+        # Per-label logit offsets that put each label's best operating point at the engine's
+        # score threshold (see layout.evaluate --calibrate); zeros when not calibrated.
+        self.register_buffer("bias", torch.zeros(1, NUM_LABELS, 1, 1) if bias is None
+                             else torch.tensor(bias, dtype=torch.float32).view(1, NUM_LABELS, 1, 1))
 
     def forward(self, image):
         cls, reg = self.net(image)
+        cls = cls + self.bias
         b = cls.shape[0]
         peak = F.max_pool2d(cls, 3, 1, 1) == cls
         masked = torch.where(peak, cls, torch.full_like(cls, -30.0)).view(b, -1)

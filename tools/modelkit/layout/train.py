@@ -1,10 +1,13 @@
 """Trains the layout detector on generated pages; stops and resumes from a checkpoint.
 
     OPENBLAS_NUM_THREADS=1 OMP_WAIT_POLICY=PASSIVE /usr/bin/python3 -m layout.train \\
-        --checkpoint /tmp/layout.ckpt --steps 3000 [--batch 8] [--threads 6] [--workers 3]
+        --checkpoint /tmp/layout.ckpt --steps 3000 [--batch 8] [--threads 6] [--workers 3] \\
+        [--rendered /tmp/html-pages --rendered-share 0.3]
 
 The checkpoint (model, optimiser, step) is rewritten every --save-every steps and at the end
-(also on Ctrl-C); running the same command again continues from it. The learning rate follows
+(also on Ctrl-C or SIGTERM); running the same command again continues from it. --init starts a
+new checkpoint from the shipped model's weights (Resources/Models/LayoutDetector.mlpackage/model.pt),
+so no training checkpoint needs to be committed. The learning rate follows
 a warm-up and a cosine decay over --steps, so a resumed run keeps the same schedule.
 """
 import argparse
@@ -84,6 +87,9 @@ def main():
     p.add_argument("--workers", type=int, default=3)
     p.add_argument("--save-every", type=int, default=100)
     p.add_argument("--seed", type=int, default=0)
+    p.add_argument("--rendered", help="folder of browser-rendered pages (pages.html) to mix in")
+    p.add_argument("--rendered-share", type=float, default=0.3)
+    p.add_argument("--init", help="start a new checkpoint from the weights of an exported model.pt")
     a = p.parse_args()
     torch.set_num_threads(a.threads)
     net = LayoutNet()
@@ -95,9 +101,13 @@ def main():
         opt.load_state_dict(state["optimizer"])
         step = state["step"]
         print(f"resumed at step {step}", flush=True)
+    elif a.init:
+        weights = torch.jit.load(a.init).state_dict()
+        net.load_state_dict({k[len("net."):]: v for k, v in weights.items() if k.startswith("net.")})
+        print(f"started from {a.init}", flush=True)
     net.train()
     # Each resumed run draws new pages: the stream starts past the pages already seen.
-    stream = PageStream(a.seed + step * a.batch)
+    stream = PageStream(a.seed + step * a.batch, rendered_dir=a.rendered, rendered_share=a.rendered_share)
     loader = torch.utils.data.DataLoader(stream, batch_size=a.batch, num_workers=a.workers, collate_fn=collate,
                                          prefetch_factor=4, persistent_workers=False)
     stop = {"now": False}

@@ -71,8 +71,8 @@ def otsl_tokens(cells, header_rows, row_header):
 
 def draw_table(page, x0, y0, max_w, max_h, family, size, style=None, depth=0):
     rng, src, draw = page.rng, page.src, page.draw
-    n_cols = rng.randint(2, 9)
-    n_rows = rng.randint(3, 30 if size < 9 else 18)
+    n_cols = rng.randint(2, 14 if max_w > 450 else 7)
+    n_rows = rng.randint(3, 45 if size < 8 else (30 if size < 9 else 18))
     header_rows = rng.choice([0, 1, 1, 1, 2, 2]) if n_rows > 3 else 1
     style = style or rng.choice(["grid", "grid", "hlines", "hlines", "booktabs", "none", "striped", "header", "box",
                                  "dense", "colour", "vlines"])
@@ -196,6 +196,12 @@ def draw_table(page, x0, y0, max_w, max_h, family, size, style=None, depth=0):
         ink_head = (255, 255, 255)
         if rng.random() < 0.6:
             style = "grid"
+    if rng.random() < 0.15:
+        # Highlighted rows (marker colours), as in spreadsheets printed to PDF.
+        mark = rng.choice([(0, 255, 255), (255, 255, 0), (204, 255, 204), (255, 204, 153), (189, 215, 238)])
+        for r in range(header_rows, n_rows):
+            if rng.random() < 0.3:
+                draw.rectangle([x0, ys[r], x1, ys[r + 1]], fill=mark)
     if style in ("grid", "dense", "header") and rng.random() < 0.85:
         for r in range(n_rows + 1):
             for c in range(n_cols):

@@ -1,0 +1,420 @@
+"""Pages laid out by a browser: generated HTML rendered with headless Chromium.
+
+A batch of pages of one size is written as one HTML file of stacked, fixed-size page boxes
+(overflow hidden). A script in the page drops the blocks that do not fit, then records every
+region's box (text regions as the union of their line boxes, from a DOM Range) as JSON in the
+document. Chromium is run twice on the file, once for a screenshot and once to dump the
+DOM with the boxes; the layout is the same both times. The screenshot is cut into pages.
+
+    /usr/bin/python3 -m pages.html OUT --batches 20 [--per-batch 10] [--start 0]
+
+writes OUT/h<seed>.png and OUT/h<seed>.json in the format of page.py.
+"""
+import argparse
+import html
+import json
+import os
+import random
+import re
+import shutil
+import subprocess
+import tempfile
+
+from PIL import Image
+
+from .text import TextSource, code_lines
+
+FAMILIES = ["Liberation Serif", "Liberation Sans", "DejaVu Serif", "DejaVu Sans", "Carlito", "Caladea", "Open Sans",
+            "Roboto", "Nimbus Roman", "Nimbus Sans", "P052", "C059", "URW Bookman", "Linux Libertine O",
+            "FreeSerif", "FreeSans", "Roboto Condensed", "Nimbus Sans Narrow"]
+MONO = ["Liberation Mono", "DejaVu Sans Mono", "Nimbus Mono PS", "FreeMono"]
+CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                  "--hide-scrollbars", "--force-device-scale-factor=1"]
+
+SCRIPT = """
+<script>
+(function () {
+  const pages = document.querySelectorAll('.page');
+  const out = [];
+  pages.forEach((page, n) => {
+    const pr = page.getBoundingClientRect();
+    const limit = pr.bottom - parseFloat(page.dataset.mb);
+    // Drop whole blocks that run past the bottom margin, last first.
+    const blocks = Array.from(page.querySelectorAll('.flow > *'));
+    for (let i = blocks.length - 1; i >= 0; i--) {
+      if (blocks[i].getBoundingClientRect().bottom > limit) blocks[i].remove();
+    }
+    const regions = [];
+    page.querySelectorAll('[data-l]').forEach(el => {
+      let r;
+      if (el.dataset.tight === '1') {
+        const range = document.createRange();
+        range.selectNodeContents(el);
+        r = range.getBoundingClientRect();
+      } else {
+        r = el.getBoundingClientRect();
+      }
+      if (r.width < 1 || r.height < 1) return;
+      regions.push({label: el.dataset.l, box: [r.left - pr.left, r.top - pr.top, r.right - pr.left, r.bottom - pr.top]});
+    });
+    out.push({width: pr.width, height: pr.height, regions: regions});
+  });
+  const pre = document.createElement('script');
+  pre.type = 'application/json';
+  pre.id = 'truth';
+  pre.textContent = JSON.stringify(out);
+  document.body.appendChild(pre);
+})();
+</script>
+"""
+
+
+class HtmlPage:
+    def __init__(self, seed, width, height):
+        self.rng = rng = random.Random(seed)
+        self.src = TextSource(rng)
+        self.width, self.height = width, height
+        self.font = rng.choice(FAMILIES)
+        self.head_font = self.font if rng.random() < 0.5 else rng.choice(FAMILIES)
+        self.size = rng.uniform(8, 12)
+        self.colour = rng.choice(["#000", "#000", "#222", "#1a1a1a", "#333"])
+        self.accent = rng.choice(["#000", "#1f3864", "#8b0000", "#004d40", "#2e74b5", "#444"])
+        self.counters = {"fig": rng.randint(1, 9), "tab": rng.randint(1, 9), "eq": rng.randint(1, 9),
+                         "fn": rng.randint(1, 9), "sec": rng.randint(1, 9)}
+
+    def e(self, text):
+        return html.escape(text)
+
+    def p(self):
+        rng = self.rng
+        style = f"text-indent:{rng.uniform(1, 2.5):.1f}em;" if rng.random() < 0.3 else ""
+        return f'<p data-l="text" data-tight="1" style="{style}">{self.e(self.src.paragraph(1, 6))}</p>'
+
+    def h(self):
+        rng = self.rng
+        self.counters["sec"] += 1
+        t = self.src.title(1, 6)
+        if rng.random() < 0.5:
+            t = f"{self.counters['sec']}{'.' + str(rng.randint(1, 9)) if rng.random() < 0.4 else ''} {t}"
+        tag = rng.choice(["h2", "h3", "h4"])
+        return f'<{tag} data-l="sectionHeader" data-tight="1">{self.e(t)}</{tag}>'
+
+    def lst(self):
+        rng = self.rng
+        tag = rng.choice(["ul", "ol"])
+        style = rng.choice(["disc", "circle", "square", "decimal", "lower-alpha", "lower-roman"])
+        items = "".join(f'<li><span data-l="listItem" data-tight="1">{self.e(self.src.sentence(3, 25))}</span></li>'
+                        for _ in range(rng.randint(2, 6)))
+        return f'<{tag} style="list-style-type:{style}">{items}</{tag}>'
+
+    def caption(self, kind):
+        self.counters[kind] += 1
+        head = {"fig": self.rng.choice(["Figure", "Fig.", "Chart", "Exhibit"]), "tab": self.rng.choice(["Table", "TABLE"])}[kind]
+        return (f'<div class="cap" data-l="caption" data-tight="1">{head} {self.counters[kind]}. '
+                f'{self.e(self.src.sentence(3, 20))}</div>')
+
+    def table(self, wide=False):
+        rng, src = self.rng, self.src
+        n_cols = rng.randint(2, 12 if wide else 7)
+        n_rows = rng.randint(3, 40 if wide else 15)
+        kinds = ["label"] + [rng.choice(["int", "float", "money", "pct", "big", "neg", "word"]) for _ in range(n_cols - 1)]
+        border = rng.choice(["grid", "grid", "hlines", "none", "booktabs", "outer"])
+        fs = rng.uniform(0.65, 1.0)
+        pad = f"{rng.uniform(1, 6):.1f}px {rng.uniform(2, 8):.1f}px"
+        bc = rng.choice(["#000", "#666", "#999", "#bbb", self.accent])
+        head_bg = rng.choice(["transparent", "#d9d9d9", "#1f4e79", "#4472c4", "#c6efce", "#ffd966", "#e7e6e6",
+                              "#305496", "#70ad47", "transparent"])
+        head_fg = "#fff" if head_bg in ("#1f4e79", "#4472c4", "#305496", "#70ad47") else self.colour
+        stripe = rng.choice([None, None, "#f2f2f2", "#ddebf7", "#e2efda", "#fff2cc", "#00ffff33"])
+        css = [f"font-size:{fs:.2f}em", "border-collapse:collapse"]
+        if border == "outer":
+            css.append(f"border:1px solid {bc}")
+        if rng.random() < 0.5:
+            css.append("width:100%")
+        cell_css = f"padding:{pad};"
+        if border == "grid":
+            cell_css += f"border:1px solid {bc};"
+        elif border == "hlines":
+            cell_css += f"border-bottom:1px solid {bc};"
+        rows = []
+        header_rows = rng.choice([1, 1, 1, 2])
+        for r in range(header_rows):
+            cells = []
+            c = 0
+            while c < n_cols:
+                span = 1
+                if r < header_rows - 1 and c > 0 and rng.random() < 0.5:
+                    span = min(n_cols - c, rng.randint(2, 3))
+                text = src.title(1, 3) if not (c == 0 and rng.random() < 0.3) else ""
+                extra = f' colspan="{span}"' if span > 1 else ""
+                cells.append(f'<th{extra} style="{cell_css}background:{head_bg};color:{head_fg}">{self.e(text)}</th>')
+                c += span
+            rows.append("<tr>" + "".join(cells) + "</tr>")
+        covered = set()
+        for r in range(n_rows):
+            cells = []
+            bg = stripe if stripe and r % 2 else "transparent"
+            if rng.random() < 0.06:
+                bg = rng.choice(["#00ffff", "#ffff00", "#c6efce", "#ffc7ce"])
+            if rng.random() < 0.05:
+                rows.append(f'<tr><td colspan="{n_cols}" style="{cell_css}font-weight:bold;background:{bg}">'
+                            f'{self.e(src.title(1, 4))}</td></tr>')
+                continue
+            for c in range(n_cols):
+                if (r, c) in covered:
+                    continue
+                if kinds[c] == "label":
+                    text = src.title(1, 5)
+                elif kinds[c] == "word":
+                    text = src.words(rng.randint(1, 3))
+                else:
+                    text = src.number(kinds[c]) if rng.random() < 0.93 else ""
+                extra = ""
+                if c == 0 and rng.random() < 0.06 and r < n_rows - 2:
+                    extra = ' rowspan="2"'
+                    covered.add((r + 1, c))
+                align = "left" if kinds[c] in ("label", "word") else rng.choice(["right", "right", "center"])
+                cbg = bg
+                if border == "grid" and rng.random() < 0.04:
+                    cbg = rng.choice(["#ffeb9c", "#c6efce", "#ffc7ce", "#bdd7ee"])
+                cells.append(f'<td{extra} style="{cell_css}text-align:{align};background:{cbg}">{self.e(text)}</td>')
+            rows.append("<tr>" + "".join(cells) + "</tr>")
+        top = f"border-top:2px solid {bc};border-bottom:2px solid {bc};" if border == "booktabs" else ""
+        body = "".join(rows)
+        cap_above = rng.random() < 0.6
+        cap = self.caption("tab") if rng.random() < 0.75 else ""
+        t = f'<table data-l="table" style="{";".join(css)};{top}">{body}</table>'
+        note = ""
+        if rng.random() < 0.25:
+            note = (f'<div class="note" data-l="footnote" data-tight="1">{rng.choice(["Source: ", "Note: ", "* "])}'
+                    f'{self.e(src.sentence(4, 20))}</div>')
+        return f'<div class="blk">{cap if cap_above else ""}{t}{"" if cap_above else cap}{note}</div>'
+
+    def svg_chart(self, w, h):
+        rng = self.rng
+        n = rng.randint(4, 12)
+        parts = [f'<svg width="{w:.0f}" height="{h:.0f}" xmlns="http://www.w3.org/2000/svg">',
+                 f'<line x1="30" y1="{h - 20:.0f}" x2="{w - 5:.0f}" y2="{h - 20:.0f}" stroke="#000"/>',
+                 f'<line x1="30" y1="5" x2="30" y2="{h - 20:.0f}" stroke="#000"/>']
+        col = rng.choice(["#1f77b4", "#ff7f0e", "#2ca02c", "#d62728", "#555", "#4472c4"])
+        kind = rng.choice(["bar", "line"])
+        pts = []
+        for i in range(n):
+            x = 30 + (w - 40) * (i + 0.5) / n
+            v = rng.uniform(0.1, 0.95) * (h - 30)
+            pts.append((x, h - 20 - v))
+            if kind == "bar":
+                parts.append(f'<rect x="{x - (w - 40) / n * 0.35:.1f}" y="{h - 20 - v:.1f}" width="{(w - 40) / n * 0.7:.1f}" '
+                             f'height="{v:.1f}" fill="{col}"/>')
+            parts.append(f'<text x="{x:.1f}" y="{h - 6:.0f}" font-size="8" text-anchor="middle">{i + 1}</text>')
+        if kind == "line":
+            parts.append(f'<polyline fill="none" stroke="{col}" stroke-width="2" points="'
+                         + " ".join(f"{x:.1f},{y:.1f}" for x, y in pts) + '"/>')
+        for k in range(4):
+            y = h - 20 - (h - 30) * k / 3
+            parts.append(f'<text x="26" y="{y + 3:.0f}" font-size="8" text-anchor="end">{k * 25}</text>')
+        parts.append("</svg>")
+        return "".join(parts)
+
+    def figure(self, colw):
+        rng = self.rng
+        w = colw * rng.uniform(0.5, 0.95)
+        h = w * rng.uniform(0.4, 0.8)
+        if rng.random() < 0.6:
+            pic = self.svg_chart(w, h)
+        else:
+            stops = ",".join(f"hsl({rng.randint(0, 360)},{rng.randint(20, 80)}%,{rng.randint(20, 80)}%)" for _ in range(3))
+            pic = f'<div style="width:{w:.0f}px;height:{h:.0f}px;background:linear-gradient({rng.randint(0, 360)}deg,{stops})"></div>'
+        cap = self.caption("fig") if rng.random() < 0.85 else ""
+        align = rng.choice(["center", "left"])
+        return f'<div class="blk" style="text-align:{align}"><div data-l="picture" style="display:inline-block">{pic}</div>{cap}</div>'
+
+    def formula(self):
+        rng = self.rng
+        v = lambda: f"<mi>{rng.choice('xyzabnkt')}</mi>"  # noqa: E731
+        terms = []
+        for _ in range(rng.randint(2, 5)):
+            r = rng.random()
+            if r < 0.3:
+                terms.append(f"<mfrac><mrow>{v()}<mo>+</mo><mn>{rng.randint(1, 9)}</mn></mrow><mrow>{v()}</mrow></mfrac>")
+            elif r < 0.5:
+                terms.append(f"<msup>{v()}<mn>{rng.randint(2, 4)}</mn></msup>")
+            elif r < 0.65:
+                terms.append(f"<munderover><mo>∑</mo><mrow><mi>i</mi><mo>=</mo><mn>1</mn></mrow><mi>n</mi></munderover>{v()}")
+            elif r < 0.8:
+                terms.append(f"<msqrt>{v()}<mo>+</mo>{v()}</msqrt>")
+            else:
+                terms.append(f"<mi>{rng.choice('αβγλμσθ')}</mi>")
+            terms.append(f"<mo>{rng.choice(['+', '−', '·', '='])}</mo>")
+        math = f"<math display=\"block\"><mrow>{v()}<mo>=</mo>{''.join(terms[:-1])}</mrow></math>"
+        self.counters["eq"] += 1
+        num = f'<span style="position:absolute;right:0;top:35%">({self.counters["eq"]})</span>' if rng.random() < 0.6 else ""
+        return f'<div class="blk" style="position:relative"><div data-l="formula" style="display:inline-block;margin:0 auto">{math}</div>{num}</div>'
+
+    def code(self):
+        rng = self.rng
+        lines = "\n".join(html.escape(x) for x in code_lines(rng, rng.randint(3, 14)))
+        bg = rng.choice(["transparent", "#f5f5f5", "#f0f0f0", "#eef"])
+        return (f'<pre data-l="code" style="font-family:\'{rng.choice(MONO)}\';font-size:{rng.uniform(0.75, 0.95):.2f}em;'
+                f'background:{bg};padding:{rng.uniform(0, 6):.0f}px;margin:0.6em 0">{lines}</pre>')
+
+    def toc(self):
+        rng = self.rng
+        rows = []
+        pg = rng.randint(1, 9)
+        for i in range(rng.randint(5, 20)):
+            pg += rng.randint(0, 5)
+            indent = rng.random() < 0.5 and i > 0
+            rows.append(f'<div style="display:flex;padding-left:{1.5 if indent else 0}em"><span>{self.e(self.src.title(1, 6))}'
+                        f'</span><span style="flex:1;border-bottom:1px dotted #000;margin:0 4px 4px"></span><span>{pg}</span></div>')
+        return f'<div class="blk" data-l="documentIndex">{"".join(rows)}</div>'
+
+    def kv(self):
+        rng = self.rng
+        rows = "".join(f'<div><span data-l="text" data-tight="1"><b>{self.e(rng.choice(["Date", "Invoice No.", "Customer", "Account", "Reference", "Amount", "Status", self.src.title(1, 2)]))}:</b> '
+                       f'{self.e(rng.choice([self.src.date(), self.src.name(), self.src.number("money")]))}</span></div>'
+                       for _ in range(rng.randint(2, 7)))
+        return f'<div class="blk"><div data-l="keyValueRegion" style="display:inline-block">{rows}</div></div>'
+
+    def form(self):
+        rng = self.rng
+        parts = []
+        for _ in range(rng.randint(3, 8)):
+            if rng.random() < 0.6:
+                parts.append(f'<div style="margin:6px 0"><span data-l="text" data-tight="1">{self.e(self.src.title(1, 3))}:</span> '
+                             f'<span style="display:inline-block;width:{rng.randint(80, 220)}px;border-bottom:1px solid #000">&nbsp;</span></div>')
+            else:
+                boxes = []
+                for _ in range(rng.randint(2, 4)):
+                    checked = rng.random() < 0.4
+                    label = "checkboxSelected" if checked else "checkboxUnselected"
+                    boxes.append(f'<span data-l="{label}" style="display:inline-block;margin-right:12px">'
+                                 f'<input type="checkbox" {"checked" if checked else ""} style="margin:0 4px 0 0;vertical-align:middle">'
+                                 f'{self.e(self.src.words(rng.randint(1, 3)))}</span>')
+                parts.append(f'<div style="margin:6px 0">{"".join(boxes)}</div>')
+        return f'<div class="blk"><div data-l="form" style="display:inline-block;min-width:60%">{"".join(parts)}</div></div>'
+
+    def title(self):
+        rng = self.rng
+        align = rng.choice(["center", "left"])
+        authors = ", ".join(self.src.name() for _ in range(rng.randint(1, 4)))
+        return (f'<div class="blk" style="text-align:{align}"><h1 data-l="title" data-tight="1" style="font-size:{rng.uniform(1.6, 2.6):.1f}em">'
+                f'{self.e(self.src.title(3, 12))}</h1><div data-l="text" data-tight="1">{self.e(authors)}</div></div>')
+
+    def flow(self, colw, wide):
+        rng = self.rng
+        makers = [(self.p, 40), (self.h, 9), (self.lst, 7), (lambda: self.table(wide), 10), (lambda: self.figure(colw), 6),
+                  (self.formula, 3), (self.code, 3), (self.toc, 1), (self.kv, 1.5), (self.form, 1)]
+        fns, ws = zip(*makers)
+        return "".join(rng.choices(fns, weights=ws)[0]() for _ in range(rng.randint(14, 28)))
+
+    def render(self):
+        rng = self.rng
+        ml, mt = rng.uniform(25, 80), rng.uniform(25, 70)
+        mb = rng.uniform(30, 70)
+        ncol = rng.choices([1, 2, 3], weights=[55, 38, 7])[0]
+        kind = rng.choices(["article", "tables"], weights=[75, 25])[0]
+        inner = self.width - 2 * ml
+        gap = rng.uniform(12, 28)
+        colw = (inner - gap * (ncol - 1)) / ncol
+        header = ""
+        if rng.random() < 0.7:
+            header = (f'<div class="hdr" style="top:{mt * 0.45:.0f}px;left:{ml:.0f}px;right:{ml:.0f}px">'
+                      f'<span data-l="pageHeader" data-tight="1">{self.e(self.src.title(2, 6))}</span>'
+                      f'<span data-l="pageHeader" data-tight="1">{rng.randint(1, 300)}</span></div>')
+        footer = ""
+        if rng.random() < 0.75:
+            just = rng.choice(["center", "flex-end", "space-between"])
+            extra = f'<span data-l="pageFooter" data-tight="1">{self.e(self.src.title(1, 4))}</span>' if just == "space-between" else ""
+            footer = (f'<div class="ftr" style="bottom:{mb * 0.35:.0f}px;left:{ml:.0f}px;right:{ml:.0f}px;justify-content:{just}">'
+                      f'{extra}<span data-l="pageFooter" data-tight="1">{rng.choice(["", "Page "])}{rng.randint(1, 300)}</span></div>')
+        notes = ""
+        if rng.random() < 0.2:
+            notes = "".join(f'<div data-l="footnote" data-tight="1"><sup>{i + 1}</sup> {self.e(self.src.sentence(4, 25))}</div>'
+                            for i in range(rng.randint(1, 3)))
+            notes = f'<div class="fns" style="left:{ml:.0f}px;right:{ml:.0f}px;bottom:{mb:.0f}px">{notes}</div>'
+            mb += 60
+        top = ""
+        if kind == "article" and rng.random() < 0.25:
+            top = self.title()
+        if kind == "tables":
+            body = f'<div class="flow">{top}{self.h() if rng.random() < 0.5 else ""}' + "".join(
+                self.table(True) + (self.p() if rng.random() < 0.4 else "") for _ in range(rng.randint(1, 3))) + "</div>"
+        else:
+            cols = "".join(f'<div class="flow" style="width:{colw:.1f}px">{self.flow(colw, ncol == 1)}</div>' for _ in range(ncol))
+            body = f'<div class="flow">{top}</div><div style="display:flex;gap:{gap:.1f}px;align-items:flex-start">{cols}</div>'
+            body = body.replace('<div class="flow">', '<div class="flow" style="width:100%">', 1)
+        justify = "justify" if rng.random() < 0.55 else "left"
+        style = (f"width:{self.width}px;height:{self.height}px;padding:{mt:.0f}px {ml:.0f}px {mb:.0f}px {ml:.0f}px;"
+                 f"font-family:'{self.font}';font-size:{self.size:.1f}px;line-height:{rng.uniform(1.1, 1.45):.2f};"
+                 f"color:{self.colour};text-align:{justify}")
+        return (f'<div class="page" data-mb="{mb:.0f}" style="{style}">{header}{body}{notes}{footer}'
+                f'<style>.page h1,.page h2,.page h3,.page h4{{font-family:\'{self.head_font}\';color:{self.accent}}}</style></div>')
+
+
+def batch_html(pages, width, height):
+    css = (f"body{{margin:0;background:#fff}} .page{{box-sizing:border-box;position:relative;overflow:hidden;background:#fff}}"
+           f" .hdr,.ftr{{position:absolute;display:flex;justify-content:space-between;font-size:0.85em}}"
+           f" .fns{{position:absolute;font-size:0.8em;border-top:1px solid #000;padding-top:2px}}"
+           f" .cap{{font-size:0.9em;margin:0.3em 0}} .note{{font-size:0.75em}} .blk{{margin:0.6em 0}}"
+           f" p{{margin:0 0 0.5em}} h1,h2,h3,h4{{margin:0.6em 0 0.3em}} table{{margin:0.3em 0}}")
+    return f"<!DOCTYPE html><html><head><meta charset='utf-8'><style>{css}</style></head><body>" + \
+        "".join(p.render() for p in pages) + SCRIPT + "</body></html>"
+
+
+def chromium():
+    for name in ("chromium", "chromium-browser"):
+        path = shutil.which(name)
+        if path:
+            return path
+    raise RuntimeError("chromium is not installed (tools/modelkit/setup installs it)")
+
+
+def render_batch(out, seeds, width, height, timeout=180):
+    pages = [HtmlPage(s, width, height) for s in seeds]
+    with tempfile.TemporaryDirectory() as tmp:
+        path = os.path.join(tmp, "batch.html")
+        with open(path, "w") as f:
+            f.write(batch_html(pages, width, height))
+        size = f"--window-size={width},{height * len(pages)}"
+        base = [chromium(), *CHROMIUM_FLAGS, f"--user-data-dir={os.path.join(tmp, 'profile')}", size]
+        shot = os.path.join(tmp, "shot.png")
+        subprocess.run(base + [f"--screenshot={shot}", "file://" + path], check=True, timeout=timeout,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        dom = subprocess.run(base + ["--dump-dom", "file://" + path], check=True, timeout=timeout,
+                             capture_output=True, text=True).stdout
+        m = re.search(r'<script type="application/json" id="truth">(.*?)</script>', dom, re.S)
+        truths = json.loads(html.unescape(m.group(1)))
+        image = Image.open(shot).convert("RGB")
+    for k, (seed, truth) in enumerate(zip(seeds, truths)):
+        page = image.crop((0, k * height, width, (k + 1) * height))
+        regions = []
+        for r in truth["regions"]:
+            l, t, rr, b = r["box"]
+            l, t, rr, b = max(0, l), max(0, t), min(width, rr), min(height, b)
+            if rr - l >= 2 and b - t >= 2:
+                regions.append({"label": r["label"], "box": [l, t, rr, b]})
+        page.save(os.path.join(out, f"h{seed}.png"))
+        with open(os.path.join(out, f"h{seed}.json"), "w") as f:
+            json.dump({"width": width, "height": height, "regions": regions, "tables": []}, f)
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("out")
+    p.add_argument("--batches", type=int, default=10)
+    p.add_argument("--per-batch", type=int, default=10)
+    p.add_argument("--start", type=int, default=0)
+    a = p.parse_args()
+    os.makedirs(a.out, exist_ok=True)
+    sizes = [(612, 792), (595, 842), (792, 612), (842, 595)]
+    for b in range(a.batches):
+        seed0 = a.start + b * a.per_batch
+        w, h = random.Random(seed0).choices(sizes, weights=[10, 10, 3, 3])[0]
+        render_batch(a.out, list(range(seed0, seed0 + a.per_batch)), w, h)
+        print(f"batch {b + 1}/{a.batches}", flush=True)
+
+
+if __name__ == "__main__":
+    main()
