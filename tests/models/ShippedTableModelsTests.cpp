@@ -1,12 +1,18 @@
 // The table-structure models shipped in Resources/Models: they load through the model
-// store and keep the engine's feature contract. Skipped when the model folders are absent.
+// store, keep the engine's feature contract, and read a generated table on a rendered
+// page into a valid grid. Skipped when the model folders are absent.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+
+#include <nlohmann/json.hpp>
 
 #include "ModelTestSupport.h"
+#include "models/OTSL.h"
 #include "models/TableFormer.h"
 #include "models/TableModels.h"
+#include "platform/ImageFile.h"
 
 using namespace ce;
 
@@ -131,4 +137,54 @@ TEST_F(ShippedTableModelsTest, OneRunOfEachPartGivesTheDeclaredSizes) {
     const std::vector<float> boxes = head.at("boxes").floatValues();
     ASSERT_EQ(boxes.size(), 32u * 4u);
     for (float v : boxes) EXPECT_TRUE(v >= 0.0f && v <= 1.0f) << v;
+}
+
+// A generated table on a letter page at 2 pixels per point (written by
+// tools/modelkit/tables/fixture.py) with its text cells, read through the whole table
+// path: the decoder must stop, the grid must be rectangular with the header row marked,
+// and every cell box must lie in the table (the head's boxes are relative to the crop).
+TEST_F(ShippedTableModelsTest, ReadsAGeneratedTableIntoAValidGrid) {
+    const std::filesystem::path folder = std::filesystem::path(CE_TEST_FIXTURES) / "tables";
+    std::ifstream file(folder / "synthetic-table.json");
+    ASSERT_TRUE(file) << "fixture missing";
+    const nlohmann::json fixture = nlohmann::json::parse(file);
+    const RGBImage page = ImageFile::decode(folder / "synthetic-table.png", 0, 0);
+
+    std::vector<TextCell> tokens;
+    for (const auto& cell : fixture["textCells"]) {
+        TextCell token;
+        token.index = static_cast<int>(tokens.size());
+        token.text = cell["text"].get<std::string>();
+        token.bbox = BBox{cell["l"].get<double>(), cell["t"].get<double>(), cell["r"].get<double>(), cell["b"].get<double>()};
+        tokens.push_back(token);
+    }
+    const auto& t = fixture["table"];
+    const BBox table{t["l"].get<double>(), t["t"].get<double>(), t["r"].get<double>(), t["b"].get<double>()};
+
+    const TableFormer former(models);
+    const TableStructure structure = former.predict(page, fixture["renderScale"].get<double>(),
+                                                    fixture["pageWidth"].get<double>(),
+                                                    fixture["pageHeight"].get<double>(), table, 7, tokens, nullptr);
+    EXPECT_EQ(structure.clusterID, 7);
+    ASSERT_FALSE(structure.otsl.empty());
+    EXPECT_EQ(structure.otsl.back(), "nl") << "the decoder did not end the table";
+    EXPECT_LT(structure.otsl.size(), 1024u);
+    EXPECT_TRUE(OTSL::isRectangular(structure.otsl));
+    EXPECT_GE(structure.numRows, 2);
+    EXPECT_GE(structure.numCols, 2);
+    ASSERT_FALSE(structure.cells.empty());
+    const double slack = 2.0;  // points
+    for (const TableCellItem& cell : structure.cells) {
+        SCOPED_TRACE(cell.text);
+        if (cell.startRow == 0) {
+            EXPECT_TRUE(cell.columnHeader);
+        }
+        ASSERT_TRUE(cell.bbox.has_value());
+        EXPECT_GE(cell.bbox->l, table.l - slack);
+        EXPECT_GE(cell.bbox->t, table.t - slack);
+        EXPECT_LE(cell.bbox->r, table.r + slack);
+        EXPECT_LE(cell.bbox->b, table.b + slack);
+        EXPECT_LT(cell.bbox->l, cell.bbox->r);
+        EXPECT_LT(cell.bbox->t, cell.bbox->b);
+    }
 }

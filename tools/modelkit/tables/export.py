@@ -35,6 +35,7 @@ class Encoder(nn.Module):
         self.cv = nn.ModuleList([layer.cv for layer in net.layers])
         self.hk = net.head.k
         self.hv = net.head.v
+        self.pk = net.head.pk
 
     def forward(self, image):
         feats = self.backbone(image)  # [1, 784, D]
@@ -43,7 +44,8 @@ class Encoder(nn.Module):
             parts.append(k(feats))
             parts.append(v(feats))
         memory = torch.cat(parts, -1)  # [1, 784, L * 2D]: per layer cross-attention keys, values
-        cell_features = torch.cat([self.hk(feats), self.hv(feats)], -1)  # [1, 784, 2D]
+        # [1, 784, 3D]: the cell head's attention keys, values and pointer keys
+        cell_features = torch.cat([self.hk(feats), self.hv(feats), self.pk(feats)], -1)
         return memory, cell_features
 
 
@@ -77,7 +79,8 @@ class StepLayer(nn.Module):
 
 
 class Step(nn.Module):
-    """One decoder step. Cache row layout per layer: [K | V | extra]; layer 0's extra holds tag, row, column."""
+    """One decoder step. Cache row layout per layer: [K | V | extra]; layer 0's extra holds the position's
+    tag, row, column and the first row's width plus 1 (0 while no "nl" has been read)."""
 
     def __init__(self, net: M.TableModel):
         super().__init__()
@@ -87,6 +90,7 @@ class Step(nn.Module):
         self.pos = net.pos
         self.row = net.row
         self.col = net.col
+        self.rem = net.rem
         self.layers = nn.ModuleList([StepLayer(layer) for layer in net.layers])
         self.norm = net.norm
         self.logits = net.logits
@@ -95,6 +99,9 @@ class Step(nn.Module):
         p = int(pos[0])
         r = 0
         c = 0
+        width = -1
+        if p >= 1:
+            width = int(cache[0, p - 1, 2 * self.d + 3]) - 1
         if p >= 2:
             prev = cache[0, p - 1]
             prev_tag = int(prev[2 * self.d])
@@ -106,9 +113,15 @@ class Step(nn.Module):
                 r = prev_r
                 c = prev_c + 1
         t = tag.long()
+        if width < 0 and int(tag[0]) == self.nl_id:
+            width = c
+        rem = 0
+        if width >= 0:
+            rem = 1 + min(max(width - c, 0), 32)
         x = (self.tag(t) + self.pos(torch.full([1], min(p, self.max_pos - 1), dtype=torch.long)) +
              self.row(torch.full([1], min(r, self.max_row - 1), dtype=torch.long)) +
-             self.col(torch.full([1], min(c, self.max_col - 1), dtype=torch.long)))
+             self.col(torch.full([1], min(c, self.max_col - 1), dtype=torch.long)) +
+             self.rem(torch.full([1], rem, dtype=torch.long)))
         layer_inputs = torch.zeros([self.cache_layers, self.slot])
         i = 0
         for layer in self.layers:
@@ -123,6 +136,7 @@ class Step(nn.Module):
         layer_inputs[0, 2 * self.d] = float(int(tag[0]))
         layer_inputs[0, 2 * self.d + 1] = float(r)
         layer_inputs[0, 2 * self.d + 2] = float(c)
+        layer_inputs[0, 2 * self.d + 3] = float(width + 1)
         h = self.norm(x)
         hidden = torch.zeros([1, self.slot])
         hidden[0, 0:self.d] = h[0]
@@ -139,6 +153,8 @@ class CellHead(nn.Module):
         hd = net.head
         self.inp, self.row, self.col, self.q = hd.inp, hd.row, hd.col, hd.q
         self.n, self.mlp, self.box, self.cls = hd.n, hd.mlp, hd.box, hd.cls
+        self.pq, self.off = hd.pq, hd.off
+        self.register_buffer("centres", hd.centres.clone())
 
     def forward(self, cell_features, tag_hidden):
         h = tag_hidden[:, 0:self.d]
@@ -151,7 +167,9 @@ class CellHead(nn.Module):
         v = cell_features[0, :, self.d:2 * self.d].reshape(-1, self.h, self.hd).transpose(0, 1)
         a = (torch.softmax(qh @ k.transpose(1, 2) * (1.0 / (self.hd) ** 0.5), -1) @ v).transpose(0, 1).reshape(n, self.d)
         y = self.mlp(torch.cat([x, self.n(a)], -1))
-        return self.cls(y), torch.sigmoid(self.box(y))
+        pointer = torch.softmax(self.pq(x) @ cell_features[0, :, 2 * self.d:3 * self.d].t() * (1.0 / self.d ** 0.5), -1)
+        centre = pointer @ self.centres + 0.1 * torch.tanh(self.off(y))
+        return self.cls(y), torch.cat([centre, torch.sigmoid(self.box(y))[:, 2:]], -1)
 
 
 def feature(name, shape, type_="float32"):
@@ -269,31 +287,37 @@ def main():
     word_map = json.dumps(synth.TOKEN_ID, separators=(",", ":"))
     mem_width = 2 * D * L
     write(encoder, args.out, "TableEncoder", [feature("image", [1, 3, 448, 448])],
-          [feature("memory", [1, M.MEM, mem_width]), feature("cell_features", [1, M.MEM, 2 * D])], True)
+          [feature("memory", [1, M.MEM, mem_width]), feature("cell_features", [1, M.MEM, 3 * D])], True)
     write(step, args.out, "TableDecoderStep",
           [feature("tag", [1], "int32"), feature("pos", [1], "int32"), feature("cache", [CACHE_LAYERS, -1, SLOT]),
            feature("memory", [1, M.MEM, mem_width])],
           [feature("logits", [1, M.VOCAB]), feature("hidden", [1, SLOT]), feature("layer_inputs", [CACHE_LAYERS, SLOT])],
           False, {"word_map_tag": word_map})
     write(head, args.out, "TableCellHead",
-          [feature("cell_features", [1, M.MEM, 2 * D]), feature("tag_hidden", [HEAD_BATCH, SLOT])],
+          [feature("cell_features", [1, M.MEM, 3 * D]), feature("tag_hidden", [HEAD_BATCH, SLOT])],
           [feature("classes", [HEAD_BATCH, 3]), feature("boxes", [HEAD_BATCH, 4])], False)
 
     # The exported step reproduces the teacher-forced model on a generated table.
     image, (ids, _, _, _), _ = synth.sample(10_000_000)
     x = torch.from_numpy(image).permute(2, 0, 1)[None].float()
     with torch.no_grad():
-        rows, cols = synth.grid_positions(ids[:-1].tolist())
-        ref, _, _ = net(x, torch.from_numpy(ids[:-1])[None], torch.from_numpy(rows)[None], torch.from_numpy(cols)[None])
-        memory, _ = encoder(x)
+        grid = [torch.from_numpy(v)[None] for v in synth.grid_positions(ids[:-1].tolist())]
+        ref, states, feats = net(x, torch.from_numpy(ids[:-1])[None], *grid)
+        ref_cls, ref_box = net.head(states, grid[0], grid[1], feats)
+        memory, cell_features = encoder(x)
         cache = torch.zeros(CACHE_LAYERS, 256, SLOT)
         worst = 0.0
         for p in range(min(len(ids) - 1, 256)):
-            logits, _, li = step(torch.tensor([int(ids[p])], dtype=torch.int32), torch.tensor([p], dtype=torch.int32),
-                                 cache, memory)
+            logits, hidden, li = step(torch.tensor([int(ids[p])], dtype=torch.int32),
+                                      torch.tensor([p], dtype=torch.int32), cache, memory)
             cache[:, p] = li
             worst = max(worst, float((logits[0] - ref[0, p]).abs().max()))
-    print(f"largest logit difference step vs teacher forcing: {worst:.2e}")
+            if p < HEAD_BATCH:
+                batch = torch.zeros(HEAD_BATCH, SLOT)
+                batch[0] = hidden[0]
+                c, b = head(cell_features, batch)
+                worst = max(worst, float((c[0] - ref_cls[0, p]).abs().max()), float((b[0] - ref_box[0, p]).abs().max()))
+    print(f"largest difference of the exported parts from the model: {worst:.2e}")
     if worst > 1e-3:
         raise SystemExit("exported step does not match the model")
 

@@ -24,6 +24,7 @@ SLOT = 512
 MAX_POS = 1024
 MAX_ROW = 64
 MAX_COL = 32
+MAX_REM = 34
 NL_ID = 9
 
 
@@ -110,6 +111,12 @@ class Head(nn.Module):
         self.mlp = nn.Sequential(nn.Linear(2 * D, D), nn.ReLU(), nn.Linear(D, D), nn.ReLU())
         self.box = nn.Linear(D, 4)
         self.cls = nn.Linear(D, 3)
+        # The centre is where a pointer over the 28 x 28 feature grid looks, plus a small offset.
+        self.pq, self.pk = nn.Linear(D, D), nn.Linear(D, D)
+        self.off = nn.Linear(D, 2)
+        g = (torch.arange(GRID, dtype=torch.float32) + 0.5) / GRID
+        self.register_buffer("centres", torch.stack([g[None, :].expand(GRID, GRID), g[:, None].expand(GRID, GRID)],
+                                                    -1).reshape(MEM, 2))
 
     def forward(self, h, rows, cols, feats):
         """h [B, N, D] states, rows/cols [B, N] long, feats [B, M, D] -> classes [B, N, 3], boxes [B, N, 4]."""
@@ -117,7 +124,13 @@ class Head(nn.Module):
         q, k, v = split(self.q(x), HEADS), split(self.k(feats), HEADS), split(self.v(feats), HEADS)
         a = merge(torch.softmax(q @ k.transpose(-1, -2) / math.sqrt(D // HEADS), -1) @ v)
         y = self.mlp(torch.cat([x, self.n(a)], -1))
-        return self.cls(y), torch.sigmoid(self.box(y))
+        return self.cls(y), self.boxes(x, y, self.pk(feats))
+
+    def boxes(self, x, y, pointer_keys):
+        pointer = torch.softmax(self.pq(x) @ pointer_keys.transpose(-1, -2) / math.sqrt(D), -1)  # [B, N, M]
+        centre = pointer @ self.centres + 0.1 * torch.tanh(self.off(y))
+        size = torch.sigmoid(self.box(y))[..., 2:]
+        return torch.cat([centre, size], -1)
 
 
 class TableModel(nn.Module):
@@ -128,21 +141,24 @@ class TableModel(nn.Module):
         self.pos = nn.Embedding(MAX_POS, D)
         self.row = nn.Embedding(MAX_ROW, D)
         self.col = nn.Embedding(MAX_COL, D)
+        self.rem = nn.Embedding(MAX_REM, D)
+        nn.init.zeros_(self.rem.weight)
         self.layers = nn.ModuleList(DecoderLayer() for _ in range(LAYERS))
         self.norm = nn.LayerNorm(D)
         self.logits = nn.Linear(D, VOCAB)
         self.head = Head()
 
-    def embed(self, tags, pos, rows, cols):
+    def embed(self, tags, pos, rows, cols, rems):
         return (self.tag(tags) + self.pos(pos.clamp(0, MAX_POS - 1)) + self.row(rows.clamp(0, MAX_ROW - 1)) +
-                self.col(cols.clamp(0, MAX_COL - 1)))
+                self.col(cols.clamp(0, MAX_COL - 1)) + self.rem(rems.clamp(0, MAX_REM - 1)))
 
-    def forward(self, image, tags, rows, cols):
-        """Teacher forcing: tags [B, T] (inputs), rows/cols [B, T] -> logits [B, T, V], states [B, T, D], feats."""
+    def forward(self, image, tags, rows, cols, rems):
+        """Teacher forcing: tags [B, T] (inputs), rows/cols/rems [B, T] -> logits [B, T, V], states [B, T, D],
+        feats. rems: 0 before the first "nl", else 1 + the columns left in the row (see synth.grid_positions)."""
         feats = self.backbone(image)
         b, t = tags.shape
         pos = torch.arange(t, device=tags.device)[None].expand(b, t)
-        x = self.embed(tags, pos, rows, cols)
+        x = self.embed(tags, pos, rows, cols, rems)
         mask = torch.full((t, t), float("-inf")).triu(1)
         for layer in self.layers:
             x = layer(x, feats, mask)

@@ -340,9 +340,12 @@ def encode(g, boxes):
 
 
 def grid_positions(ids):
-    """Row and column of every position of a token-id sequence, as the decoder step derives them."""
+    """Row, column and columns-left index of every position of a token-id sequence, as the
+    decoder step derives them. The columns-left index is 0 until the first "nl" has been read
+    (the first row's width is unknown), then 1 + max(0, width - column)."""
     nl = TOKEN_ID["nl"]
-    rows, cols = [0], [0]
+    rows, cols, rems = [0], [0], [0]
+    width = -1
     for p in range(1, len(ids)):
         prev = ids[p - 1]
         if p == 1:
@@ -353,4 +356,7 @@ def grid_positions(ids):
             r, c = rows[-1], cols[-1] + 1
         rows.append(r)
         cols.append(c)
-    return np.array(rows, np.int64), np.array(cols, np.int64)
+        if ids[p] == nl and width < 0:
+            width = c
+        rems.append(0 if width < 0 else 1 + min(max(width - c, 0), 32))
+    return np.array(rows, np.int64), np.array(cols, np.int64), np.array(rems, np.int64)

@@ -55,13 +55,11 @@ def collate(batch):
 
 
 def grid_of(ids):
-    rows = torch.zeros_like(ids)
-    cols = torch.zeros_like(ids)
+    out = [torch.zeros_like(ids) for _ in range(3)]
     for k in range(ids.shape[0]):
-        r, c = synth.grid_positions(ids[k].tolist())
-        rows[k] = torch.from_numpy(r)
-        cols[k] = torch.from_numpy(c)
-    return rows, cols
+        for o, v in zip(out, synth.grid_positions(ids[k].tolist())):
+            o[k] = torch.from_numpy(v)
+    return out
 
 
 def iou(a, b):
@@ -77,8 +75,8 @@ def losses(net, batch):
     images, ids, box, box_m, cls = batch
     inp = ids[:, :-1]
     target = ids[:, 1:]
-    rows, cols = grid_of(inp)
-    logits, h, feats = net(images, inp, rows, cols)
+    rows, cols, rems = grid_of(inp)
+    logits, h, feats = net(images, inp, rows, cols, rems)
     tok = F.cross_entropy(logits.reshape(-1, M.VOCAB), target.reshape(-1), ignore_index=0)
     # The head sees every position (states [B, T, D] against their own table's features);
     # only positions that carry a cell state count.
@@ -104,6 +102,7 @@ def main():
     ap.add_argument("--batch", type=int, default=12)
     ap.add_argument("--lr", type=float, default=6e-4)
     ap.add_argument("--save-every", type=int, default=50)
+    ap.add_argument("--init", help="checkpoint of an earlier model version to start from")
     args = ap.parse_args()
     torch.set_num_threads(args.threads)
     os.makedirs(args.out, exist_ok=True)
@@ -117,6 +116,10 @@ def main():
         opt.load_state_dict(state["opt"])
         step, seen = state["step"], state["seen"]
         print(f"resumed at step {step}", flush=True)
+    elif args.init:
+        # Weights of an earlier model version; parts it lacks keep their initial values.
+        missing, unexpected = net.load_state_dict(torch.load(args.init)["model"], strict=False)
+        print(f"initialised from {args.init}; new: {missing}; dropped: {unexpected}", flush=True)
     for g in opt.param_groups:
         g["lr"] = args.lr
     loader = torch.utils.data.DataLoader(Tables(seen), batch_size=args.batch, num_workers=args.workers,
