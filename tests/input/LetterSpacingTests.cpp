@@ -32,7 +32,7 @@ MeasuredRun uniform(int count, double edge, bool candidates, double unit = 10) {
     return run(std::vector<Gap>(count, Gap{edge + 0.6, edge, candidates}), unit);
 }
 
-// The spec line: letters of two words, letter gaps 0.2, one word gap 0.9, letters 0.6 wide.
+// The sample line: letters of two words, letter gaps 0.2, one word gap 0.9, letters 0.6 wide.
 MeasuredRun twoWords() {
     std::vector<Gap> gaps(9, Gap{0.8, 0.2});
     gaps[4] = {1.5, 0.9};
