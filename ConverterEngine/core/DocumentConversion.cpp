@@ -4,22 +4,13 @@
 #include <exception>
 
 #include "core/ConversionError.h"
+#include "core/ErrorDescription.h"
 #include "core/RunningFurniture.h"
 #include "input/PageSource.h"
 
 namespace ce::DocumentConversion {
 
 namespace {
-std::string describe(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "unknown error";
-    }
-}
-
 ConvertedPage convertedPage(int index, const OpenedPage& opened, const PageResult& result) {
     ConvertedPage page;
     page.index = index;
@@ -84,7 +75,7 @@ ConversionResult run(const std::filesystem::path& url, const std::vector<PageFac
             throw;
         } catch (...) {
             // A frame that cannot be opened fails its own page, not the document.
-            page.failure = describe(std::current_exception());
+            page.failure = describeError(std::current_exception());
         }
         if (opened.source) {
             try {
@@ -98,7 +89,7 @@ ConversionResult run(const std::filesystem::path& url, const std::vector<PageFac
                 page.height = opened.source->height();
                 page.pixelWidth = opened.pixelWidth;
                 page.pixelHeight = opened.pixelHeight;
-                page.failure = describe(std::current_exception());
+                page.failure = describeError(std::current_exception());
             }
         }
         converted.push_back(std::move(page));

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/ConversionError.h"
+#include "core/ErrorDescription.h"
 #include "core/DocumentConverter.h"
 #include "models/ModelLocation.h"
 #include "models/ModelSet.h"
@@ -85,15 +86,6 @@ Arguments parse(int argc, char** argv) {
     return a;
 }
 
-std::string describe(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "unknown error";
-    }
-}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -117,7 +109,7 @@ int main(int argc, char** argv) {
     converter.convertBatch(files, args.options, args.documents, {}, [&](BatchItem item) {
         if (auto* error = std::get_if<std::exception_ptr>(&item.result)) {
             ++failedDocuments;
-            std::printf("FAILED %s: %s\n", item.url.c_str(), describe(*error).c_str());
+            std::printf("FAILED %s: %s\n", item.url.c_str(), describeError(*error).c_str());
             return;
         }
         const ConversionResult& result = std::get<ConversionResult>(item.result);
