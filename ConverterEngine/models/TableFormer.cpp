@@ -346,7 +346,7 @@ TableFormer::Details TableFormer::buildResponse(const std::vector<int>& tagSeq, 
 
     std::size_t cellTokens = 0;
     for (const std::string& t : html) {
-        if (t == "<td>" || t == ">" || t == "fcel" || t == "ecel" || t == "ched" || t == "rhed" || t == "srow") {
+        if (t == "<td>" || t == ">" || OTSL::isCellStart(t)) {
             ++cellTokens;
         }
     }
