@@ -86,13 +86,15 @@ def targets(labels, boxes):
     return heat, pos, weight
 
 
-def rendered_pages(folder):
-    return sorted(p[:-len(".json")] for p in glob.glob(os.path.join(folder, "*.json")))
+def rendered_pages(folders):
+    """The pages (paths without extension) of a folder or a list of folders written by pages.html."""
+    folders = [folders] if isinstance(folders, str) else folders
+    return sorted(p[:-len(".json")] for folder in folders for p in glob.glob(os.path.join(folder, "*.json")))
 
 
 class PageStream(torch.utils.data.IterableDataset):
-    """Drawn pages, mixed with a share of browser-rendered pages from `rendered_dir` (read
-    again every 200 samples, so that a generator still running there adds to the pool)."""
+    """Drawn pages, mixed with a share of browser-rendered pages from `rendered_dir` (one folder
+    or a list; read again every 200 samples, so that a generator still running there adds to the pool)."""
 
     def __init__(self, start_seed, augment=True, rendered_dir=None, rendered_share=0.0):
         self.start_seed = start_seed

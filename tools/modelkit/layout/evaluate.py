@@ -4,15 +4,21 @@ real pages.
     /usr/bin/python3 -m layout.evaluate --model ../../Resources/Models/LayoutDetector.mlpackage --pages 300
     /usr/bin/python3 -m layout.evaluate --model ... --rendered HELD_OUT_HTML_DIR --pages 100
     /usr/bin/python3 -m layout.evaluate --model ... --draw OUT_DIR page1.png page2.png ...
+    /usr/bin/python3 -m layout.evaluate --model ... --real [--corpus DIR] [--draw OUT_DIR]
 
 The first form prints AP at IoU 0.5 per label (all-point interpolation over the detections
 the engine would decode, best score first), their mean over the labels present, and the
-time per page. The second writes each image with the detections scoring at least 0.3.
+time per page. The --draw form writes each image with the detections scoring at least 0.3.
+--real scores the tables found on real pages against hand-drawn boxes (real_tables.json:
+pages of the PDFs in the corpus's tables folder, rendered at 72 dpi with pdftoppm) at the
+engine's threshold; with --draw it also writes those pages with their detections.
 The model is loaded as the engine does (frozen, optimised for inference).
 """
 import argparse
 import json
 import os
+import subprocess
+import tempfile
 import time
 
 import numpy as np
@@ -135,6 +141,65 @@ def calibration(per_label, n_true):
     return offsets
 
 
+REAL_TABLES = os.path.join(os.path.dirname(__file__), "real_tables.json")
+
+
+def real_pages(corpus, truth_file, folder):
+    """Renders the pages named in truth_file at 72 dpi into folder: (name, PIL image, table boxes in 0..1)."""
+    with open(truth_file) as f:
+        truth = json.load(f)
+    for pdf, pages in truth.items():
+        for page, entry in pages.items():
+            stem = os.path.join(folder, f"{pdf}-{page}")
+            subprocess.run(["pdftoppm", "-r", "72", "-f", page, "-l", page, "-singlefile", "-png",
+                            os.path.join(corpus, pdf + ".pdf"), stem], check=True)
+            image = Image.open(stem + ".png").convert("RGB")
+            w, h = entry["size"]
+            yield f"{pdf}-{page}", image, [[l / w, t / h, r / w, b / h] for l, t, r, b in entry["tables"]]
+
+
+def real_table_scores(model, corpus, truth_file=REAL_TABLES, threshold=0.5, draw=None):
+    """Table precision, recall and IoU on real pages. Detections at the threshold are matched
+    to the hand-drawn boxes best IoU first (IoU >= 0.5 is a hit); a table split into several
+    detections counts one hit at most and the other parts as false positives."""
+    table = LABELS.index("table")
+    n_true = n_det = hits = pages = pages_found = split = 0
+    hit_iou, best_iou = [], []
+    with tempfile.TemporaryDirectory() as tmp:
+        for name, page, truth in real_pages(corpus, truth_file, tmp):
+            dets = detect(model, np.asarray(page.resize((640, 640), Image.BILINEAR)), 0.3)
+            if draw:
+                os.makedirs(draw, exist_ok=True)
+                regions = [{"label": LABELS[c], "score": sc, "box": [b[0] * page.width, b[1] * page.height,
+                                                                      b[2] * page.width, b[3] * page.height]}
+                           for c, sc, b in dets]
+                draw_regions(page, regions).save(os.path.join(draw, name + ".png"))
+            found = [b for c, sc, b in dets if c == table and sc >= threshold]
+            n_true += len(truth)
+            n_det += len(found)
+            pages += 1 if truth else 0
+            pages_found += 1 if truth and found else 0
+            pairs = sorted(((iou(d, t), i, j) for i, d in enumerate(found) for j, t in enumerate(truth)), reverse=True)
+            used_d, used_t = set(), set()
+            for v, i, j in pairs:
+                if v >= 0.5 and i not in used_d and j not in used_t:
+                    used_d.add(i)
+                    used_t.add(j)
+                    hit_iou.append(v)
+            hits += len(used_t)
+            for t in truth:
+                best_iou.append(max([iou(d, t) for d in found], default=0.0))
+                inside = [d for d in found if iou([max(d[0], t[0]), max(d[1], t[1]), min(d[2], t[2]), min(d[3], t[3])], d) > 0.5
+                          and d[2] > t[0] and d[0] < t[2] and d[3] > t[1] and d[1] < t[3]]
+                split += 1 if len(inside) > 1 else 0
+            print(f"{name:60s} tables {len(truth)} found {len(found)} best IoU "
+                  + " ".join(f"{max([iou(d, t) for d in found], default=0.0):.2f}" for t in truth))
+    return {"tables": n_true, "detections": n_det, "hits": hits, "precision": hits / max(n_det, 1),
+            "recall": hits / max(n_true, 1), "hit_iou": float(np.mean(hit_iou)) if hit_iou else 0.0,
+            "best_iou": float(np.mean(best_iou)) if best_iou else 0.0, "pages": pages, "pages_found": pages_found,
+            "split": split}
+
+
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("--model", required=True)
@@ -143,9 +208,18 @@ def main():
     p.add_argument("--rendered", help="evaluate on the browser-rendered pages of this folder instead")
     p.add_argument("--calibrate", help="write per-label logit offsets for layout.export --calibration here")
     p.add_argument("--draw", nargs="+")
+    p.add_argument("--real", nargs="?", const=REAL_TABLES, help="score tables on real pages (hand-drawn boxes)")
+    p.add_argument("--corpus", default="/work/shared/corpus/tables")
     a = p.parse_args()
     torch.set_num_threads(a.threads)
     model = load(a.model)
+    if a.real:
+        r = real_table_scores(model, a.corpus, a.real, draw=a.draw[0] if a.draw else None)
+        print(f"real pages: {r['tables']} tables, {r['detections']} detections at 0.5, {r['hits']} hits: precision "
+              f"{r['precision']:.2f} recall {r['recall']:.2f}, IoU of hits {r['hit_iou']:.2f}, best IoU per table "
+              f"{r['best_iou']:.2f}; a table found on {r['pages_found']} of {r['pages']} pages with tables; "
+              f"{r['split']} tables split into several detections")
+        return
     if a.draw:
         out, files = a.draw[0], a.draw[1:]
         os.makedirs(out, exist_ok=True)

@@ -2,13 +2,15 @@
 
     OPENBLAS_NUM_THREADS=1 OMP_WAIT_POLICY=PASSIVE /usr/bin/python3 -m layout.train \\
         --checkpoint /tmp/layout.ckpt --steps 3000 [--batch 8] [--threads 6] [--workers 3] \\
-        [--rendered /tmp/html-pages --rendered-share 0.3]
+        [--rendered /tmp/html-pages [/tmp/more-pages ...] --rendered-share 0.3]
 
 The checkpoint (model, optimiser, step) is rewritten every --save-every steps and at the end
 (also on Ctrl-C or SIGTERM); running the same command again continues from it. --init starts a
-new checkpoint from the shipped model's weights (Resources/Models/LayoutDetector.mlpackage/model.pt),
-so no training checkpoint needs to be committed. The learning rate follows
-a warm-up and a cosine decay over --steps, so a resumed run keeps the same schedule.
+new checkpoint from the weights of the shipped model (Resources/Models/LayoutDetector.mlpackage/model.pt)
+or of another training checkpoint (a fine-tune: new optimiser, step 0), so no training checkpoint
+needs to be committed. The learning rate follows a warm-up of --warmup steps and a cosine decay
+over --steps, so a resumed run keeps the same schedule. The rendered pages of all --rendered
+folders form one pool.
 """
 import argparse
 import math
@@ -65,7 +67,7 @@ def losses(net, images, heat, pos, weight, boxes):
     return lh, giou_loss(pred, boxes, weight)
 
 
-def lr_at(step, total, base, warmup=150):
+def lr_at(step, total, base, warmup):
     if step < warmup:
         return base * (step + 1) / warmup
     return base * (0.02 + 0.98 * 0.5 * (1 + math.cos(math.pi * min(1.0, (step - warmup) / max(1, total - warmup)))))
@@ -87,9 +89,10 @@ def main():
     p.add_argument("--workers", type=int, default=3)
     p.add_argument("--save-every", type=int, default=100)
     p.add_argument("--seed", type=int, default=0)
-    p.add_argument("--rendered", help="folder of browser-rendered pages (pages.html) to mix in")
+    p.add_argument("--rendered", nargs="+", help="folders of browser-rendered pages (pages.html) to mix in")
     p.add_argument("--rendered-share", type=float, default=0.3)
-    p.add_argument("--init", help="start a new checkpoint from the weights of an exported model.pt")
+    p.add_argument("--init", help="start a new checkpoint from the weights of an exported model.pt or a checkpoint")
+    p.add_argument("--warmup", type=int, default=150)
     a = p.parse_args()
     torch.set_num_threads(a.threads)
     net = LayoutNet()
@@ -101,9 +104,12 @@ def main():
         opt.load_state_dict(state["optimizer"])
         step = state["step"]
         print(f"resumed at step {step}", flush=True)
-    elif a.init:
+    elif a.init and a.init.endswith(".pt"):
         weights = torch.jit.load(a.init).state_dict()
         net.load_state_dict({k[len("net."):]: v for k, v in weights.items() if k.startswith("net.")})
+        print(f"started from {a.init}", flush=True)
+    elif a.init:
+        net.load_state_dict(torch.load(a.init, map_location="cpu")["model"])
         print(f"started from {a.init}", flush=True)
     net.train()
     # Each resumed run draws new pages: the stream starts past the pages already seen.
@@ -119,7 +125,7 @@ def main():
         if step >= a.steps or stop["now"]:
             break
         for g in opt.param_groups:
-            g["lr"] = lr_at(step, a.steps, a.lr)
+            g["lr"] = lr_at(step, a.steps, a.lr, a.warmup)
         lh, lb = losses(net, images, heat, pos, weight, boxes)
         loss = lh + 5 * lb
         opt.zero_grad()

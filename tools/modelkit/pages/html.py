@@ -6,7 +6,7 @@ region's box (text regions as the union of their line boxes, from a DOM Range) a
 document. Chromium is run twice on the file, once for a screenshot and once to dump the
 DOM with the boxes; the layout is the same both times. The screenshot is cut into pages.
 
-    /usr/bin/python3 -m pages.html OUT --batches 20 [--per-batch 10] [--start 0]
+    /usr/bin/python3 -m pages.html OUT --batches 20 [--per-batch 10] [--start 0] [--listing 0.7]
 
 writes OUT/h<seed>.png and OUT/h<seed>.json in the format of page.py.
 """
@@ -22,7 +22,7 @@ import tempfile
 
 from PIL import Image
 
-from .text import TextSource, code_lines
+from .text import FIRST, LAST, TextSource, code_lines
 
 FAMILIES = ["Liberation Serif", "Liberation Sans", "DejaVu Serif", "DejaVu Sans", "Carlito", "Caladea", "Open Sans",
             "Roboto", "Nimbus Roman", "Nimbus Sans", "P052", "C059", "URW Bookman", "Linux Libertine O",
@@ -40,6 +40,10 @@ SCRIPT = """
   pages.forEach((page, n) => {
     const pr = page.getBoundingClientRect();
     const limit = pr.bottom - parseFloat(page.dataset.mb);
+    // A table marked data-fill runs on to the next page: its last rows go until it fits.
+    page.querySelectorAll('table[data-fill]').forEach(t => {
+      while (t.rows.length > 3 && t.getBoundingClientRect().bottom > limit) t.deleteRow(t.rows.length - 1);
+    });
     // Drop whole blocks that run past the bottom margin, last first.
     const blocks = Array.from(page.querySelectorAll('.flow > *'));
     for (let i = blocks.length - 1; i >= 0; i--) {
@@ -71,7 +75,8 @@ SCRIPT = """
 
 
 class HtmlPage:
-    def __init__(self, seed, width, height):
+    def __init__(self, seed, width, height, listing=0.0):
+        self.listing = listing
         self.rng = rng = random.Random(seed)
         self.src = TextSource(rng)
         self.width, self.height = width, height
@@ -185,11 +190,148 @@ class HtmlPage:
         cap_above = rng.random() < 0.6
         cap = self.caption("tab") if rng.random() < 0.75 else ""
         t = f'<table data-l="table" style="{";".join(css)};{top}">{body}</table>'
-        note = ""
-        if rng.random() < 0.25:
-            note = (f'<div class="note" data-l="footnote" data-tight="1">{rng.choice(["Source: ", "Note: ", "* "])}'
-                    f'{self.e(src.sentence(4, 20))}</div>')
+        note = self.source_note(20) if rng.random() < 0.25 else ""
         return f'<div class="blk">{cap if cap_above else ""}{t}{"" if cap_above else cap}{note}</div>'
+
+    STREETS = ["Main St", "Terminal Drive", "Oak Ave", "Summit Ave", "Park Place", "Lake Road", "Church St",
+               "Broadway", "Hillcrest Ave", "Commerce Blvd", "Mill Lane", "Station Road"]
+    CITIES = ["Saint Paul", "Tulsa", "Oklahoma City", "Minneapolis", "Accra", "Rosario", "Santa Fe", "Norman",
+              "Edmond", "Lakeland", "Buenos Aires", "Tucuman", "Springfield", "Riverside", "Mendoza"]
+
+    def listing_cell(self, kind, upper):
+        """One cell of a listing table (donor lists, voter rolls, licence registers, budgets)."""
+        rng, src = self.rng, self.src
+        if kind == "name":
+            t = f"{rng.choice(LAST)}, {rng.choice(FIRST)}" if rng.random() < 0.5 else src.name()
+        elif kind == "org":
+            t = f"{src.title(1, 3)} {rng.choice(['Inc', 'LLC', 'Ltd', 'Co', 'Enterprise', 'Party', 'Group'])}"
+        elif kind == "address":
+            t = f"{rng.randint(1, 9999)} {rng.choice(self.STREETS)}"
+        elif kind == "city":
+            t = rng.choice(self.CITIES)
+        elif kind == "code":
+            t = rng.choice(["MN", "OK", "TX", "NSF", "ICB", "NCB", "GHS", "US$", "AAA", "BAW", "R", "I", "PJ"])
+        elif kind == "id":
+            t = rng.choice([f"{rng.randint(10, 99)}-{rng.randint(10000000, 99999999)}-{rng.randint(0, 9)}",
+                            str(rng.randint(1000, 999999)), f"{rng.randint(1, 99)}.{rng.randint(100, 999)}.{rng.randint(100, 999)}"])
+        elif kind == "date":
+            t = src.date()
+        elif kind == "text":
+            t = src.words(rng.randint(1, 6))
+        else:
+            t = src.number(kind) if rng.random() < 0.95 else rng.choice(["", "-", "0"])
+        return t.upper() if upper and kind in ("name", "org", "address", "city", "text") else t
+
+    def listing_table(self, fill=False, rows=None, width="100%", wrap=None):
+        """A dense table of many short rows: often ruled in a grid or by rows, sometimes not at
+        all; a header of one or two rows, or none when the page continues a table; banded or
+        coloured rows, a coloured title bar inside the table, dotted leaders, a totals row."""
+        rng = self.rng
+        n_cols = rng.randint(3, 11)
+        kinds = [rng.choice(["name", "name", "org", "text"])] + [
+            rng.choice(["name", "org", "address", "city", "code", "id", "date", "int", "big", "money", "float", "pct",
+                        "text"]) for _ in range(n_cols - 1)]
+        upper = rng.random() < 0.35
+        ruling = rng.choice(["grid", "grid", "grid", "rows", "rows", "none", "outer", "vertical"])
+        bc = rng.choice(["#000", "#000", "#444", "#777", "#999", "#bbb"])
+        fs = rng.uniform(5.5, 9.5)
+        pad = f"{rng.uniform(0, 2.5):.1f}px {rng.uniform(1, 4):.1f}px"
+        head_bg = rng.choice(["transparent", "transparent", "#d9d9d9", "#c0c0c0", "#ffc000", "#4472c4", "#1f4e79",
+                              "#92d050", "#e7e6e6", "#b4c6e7", "#000"])
+        head_fg = "#fff" if head_bg in ("#4472c4", "#1f4e79", "#000") else "#000"
+        band = rng.choice([None, None, None, "#00ffff", "#ddebf7", "#f2f2f2", "#e2efda", "#ffff99", "#d9d9d9"])
+        band_every = rng.choice([1, 1, 2, 3])
+        cell = f"padding:{pad};"
+        if ruling == "grid":
+            cell += f"border:1px solid {bc};"
+        elif ruling == "rows":
+            cell += f"border-bottom:{rng.choice(['1px', '0.5px'])} solid {bc};"
+        elif ruling == "vertical":
+            cell += f"border-left:1px solid {bc};border-right:1px solid {bc};"
+        wrap = wrap or ("normal" if rng.random() < 0.5 else "nowrap")
+        if wrap == "normal":
+            wrap += ";overflow-wrap:anywhere"
+        out = []
+        if rng.random() < 0.2:
+            bar_bg = rng.choice(["#000", "#c0504d", "#1f4e79", "#548235", "#7f7f7f"])
+            out.append(f'<tr><td colspan="{n_cols}" style="{cell}text-align:center;font-weight:bold;background:{bar_bg};'
+                       f'color:#fff">{self.e(self.src.title(2, 8))}</td></tr>')
+        header_rows = rng.choices([0, 1, 2], weights=[22, 60, 18])[0]
+        for r in range(header_rows):
+            cells, c = [], 0
+            while c < n_cols:
+                span = min(n_cols - c, rng.randint(2, 4)) if r < header_rows - 1 and c > 0 and rng.random() < 0.6 else 1
+                text = self.src.title(1, 3)
+                text = text.upper() if upper else text
+                extra = f' colspan="{span}"' if span > 1 else ""
+                cells.append(f'<th{extra} style="{cell}background:{head_bg};color:{head_fg};font-weight:'
+                             f'{rng.choice(["bold", "bold", "normal"])}">{self.e(text)}</th>')
+                c += span
+            out.append("<tr>" + "".join(cells) + "</tr>")
+        leaders = rng.random() < 0.12
+        n_rows = rows or rng.randint(8, 30)
+        for r in range(n_rows if not fill else 90):
+            bg = band if band and (r // band_every) % 2 else "transparent"
+            if rng.random() < 0.04:
+                out.append(f'<tr><td colspan="{n_cols}" style="{cell}font-weight:bold;background:{bg}">'
+                           f'{self.e(self.src.title(1, 5))}</td></tr>')
+                continue
+            cells = []
+            for c, kind in enumerate(kinds):
+                text = self.e(self.listing_cell(kind, upper))
+                if c == 0 and leaders:
+                    text += " " + ". " * rng.randint(3, 12)
+                align = "right" if kind in ("int", "big", "money", "float", "pct") else "left"
+                cells.append(f'<td style="{cell}text-align:{align};background:{bg};white-space:{wrap}">{text}</td>')
+            out.append("<tr>" + "".join(cells) + "</tr>")
+        if not fill and rng.random() < 0.25:
+            out.append(f'<tr style="font-weight:bold;border-top:1.5px solid #000"><td style="{cell}">TOTAL</td>'
+                       + "".join(f'<td style="{cell}text-align:right">{self.e(self.src.number("big"))}</td>'
+                                 for _ in range(n_cols - 1)) + "</tr>")
+        css = f"font-size:{fs:.1f}px;line-height:{rng.uniform(1.0, 1.25):.2f};border-collapse:collapse;width:{width}"
+        if ruling == "outer" or rng.random() < 0.2:
+            css += f";border:1px solid {bc}"
+        attr = ' data-fill="1"' if fill else ""
+        return f'<table data-l="table"{attr} style="{css}">{"".join(out)}</table>'
+
+    def report_title(self):
+        """The lines above a listing: a centred report title, or a "Table N." caption line."""
+        rng = self.rng
+        if rng.random() < 0.4:
+            return self.caption("tab")
+        lines = "".join(f'<div data-l="{rng.choice(["sectionHeader", "text"]) if i else "sectionHeader"}" data-tight="1" '
+                        f'style="font-weight:{"bold" if i == 0 else "normal"}">{self.e(self.src.title(2, 8))}</div>'
+                        for i in range(rng.randint(1, 3)))
+        return f'<div class="blk" style="text-align:{rng.choice(["center", "center", "left"])}">{lines}</div>'
+
+    def report_body(self):
+        """The flow of a listing page: one table filling the page, two tables, or a table beside text."""
+        rng = self.rng
+        layout = rng.choices(["fill", "two", "side", "text"], weights=[45, 25, 12, 18])[0]
+        title = lambda: self.report_title() if rng.random() < 0.6 else ""  # noqa: E731
+        note = lambda: self.source_note(16) if rng.random() < 0.3 else ""  # noqa: E731
+        if layout == "fill":
+            return title() + self.listing_table(fill=True)
+        if layout == "two":
+            return "".join(f'<div class="blk">{title()}{self.listing_table(rows=rng.randint(3, 16), width=rng.choice(["100%", "100%", "80%", "auto"]))}'
+                           f'{note()}</div>' for _ in range(2)) + (self.listing_table(fill=True) if rng.random() < 0.3 else "")
+        if layout == "side":
+            tables = "".join(f'<div style="flex:1 1 0;min-width:0">{self.listing_table(rows=rng.randint(4, 20), wrap="normal")}</div>'
+                             for _ in range(2))
+            return f'{title()}<div style="display:flex;gap:{rng.randint(8, 30)}px;align-items:flex-start">{tables}</div>'
+        paras = "".join(self.p() for _ in range(rng.randint(1, 4)))
+        share = rng.randint(40, 65)
+        text = f'<div style="flex:1 1 0;min-width:0">{paras}</div>'
+        table = (f'<div style="flex:0 0 {share}%;min-width:0">{title()}{self.listing_table(rows=rng.randint(4, 14), wrap="normal")}'
+                 f'{note()}</div>')
+        pair = text + table if rng.random() < 0.5 else table + text
+        top = self.p() if rng.random() < 0.5 else ""
+        return f'{top}<div style="display:flex;gap:{rng.randint(10, 30)}px;align-items:flex-start">{pair}</div>{self.p()}'
+
+    def source_note(self, longest):
+        """The note under a table ("Source: ...")."""
+        return (f'<div class="note" data-l="footnote" data-tight="1">{self.rng.choice(["Source: ", "Note: ", "* "])}'
+                f'{self.e(self.src.sentence(4, longest))}</div>')
 
     def svg_chart(self, w, h):
         rng = self.rng
@@ -314,7 +456,7 @@ class HtmlPage:
         ml, mt = rng.uniform(25, 80), rng.uniform(25, 70)
         mb = rng.uniform(30, 70)
         ncol = rng.choices([1, 2, 3], weights=[55, 38, 7])[0]
-        kind = rng.choices(["article", "tables"], weights=[75, 25])[0]
+        kind = rng.choices(["article", "tables", "listing"], weights=[75 * (1 - self.listing), 25 * (1 - self.listing), 100 * self.listing])[0]
         inner = self.width - 2 * ml
         gap = rng.uniform(12, 28)
         colw = (inner - gap * (ncol - 1)) / ncol
@@ -338,7 +480,9 @@ class HtmlPage:
         top = ""
         if kind == "article" and rng.random() < 0.25:
             top = self.title()
-        if kind == "tables":
+        if kind == "listing":
+            body = f'<div class="flow">{self.report_body()}</div>'
+        elif kind == "tables":
             body = f'<div class="flow">{top}{self.h() if rng.random() < 0.5 else ""}' + "".join(
                 self.table(True) + (self.p() if rng.random() < 0.4 else "") for _ in range(rng.randint(1, 3))) + "</div>"
         else:
@@ -371,8 +515,8 @@ def chromium():
     raise RuntimeError("chromium is not installed (tools/modelkit/setup installs it)")
 
 
-def render_batch(out, seeds, width, height, timeout=180):
-    pages = [HtmlPage(s, width, height) for s in seeds]
+def render_batch(out, seeds, width, height, timeout=180, listing=0.0):
+    pages = [HtmlPage(s, width, height, listing) for s in seeds]
     with tempfile.TemporaryDirectory() as tmp:
         path = os.path.join(tmp, "batch.html")
         with open(path, "w") as f:
@@ -406,13 +550,14 @@ def main():
     p.add_argument("--batches", type=int, default=10)
     p.add_argument("--per-batch", type=int, default=10)
     p.add_argument("--start", type=int, default=0)
+    p.add_argument("--listing", type=float, default=0.0, help="share of listing pages (dense tables filling the page)")
     a = p.parse_args()
     os.makedirs(a.out, exist_ok=True)
     sizes = [(612, 792), (595, 842), (792, 612), (842, 595)]
     for b in range(a.batches):
         seed0 = a.start + b * a.per_batch
         w, h = random.Random(seed0).choices(sizes, weights=[10, 10, 3, 3])[0]
-        render_batch(a.out, list(range(seed0, seed0 + a.per_batch)), w, h)
+        render_batch(a.out, list(range(seed0, seed0 + a.per_batch)), w, h, listing=a.listing)
         print(f"batch {b + 1}/{a.batches}", flush=True)
 
 
