@@ -9,7 +9,9 @@ channels, class-specific so that nested regions of different labels keep their o
 Export view (`Detector`): the same net followed by decoding into the engine's contract:
 peaks of each label's heat map (3 x 3 local maxima), the 300 best (label, cell) pairs as
 queries; "logits" [1, 300, 17] holds the query's logit at its label and -30 elsewhere, and
-"boxes" [1, 300, 4] its box as cx, cy, w, h in 0..1.
+"boxes" [1, 300, 4] its box as cx, cy, w, h in 0..1. A large region's heat map has a broad top
+that can hold several peaks: a query whose box repeats a better query's box of the same label
+(IoU above DUPLICATE_IOU, or lying inside it for DUPLICATE_INSIDE of its area) gets logit -30.
 """
 import torch
 import torch.nn as nn
@@ -22,6 +24,8 @@ STRIDE = 4
 GRID = INNER // STRIDE
 QUERIES = 300
 BOX_UNIT = 0.05
+DUPLICATE_IOU = 0.6
+DUPLICATE_INSIDE = 0.85
 
 
 def conv_bn(cin, cout, k=3, s=1, groups=1):
@@ -108,6 +112,18 @@ def decode_boxes(reg):
     return torch.stack([cx - d[:, :, 0], cy - d[:, :, 1], cx + d[:, :, 2], cy + d[:, :, 3]], dim=2)
 
 
+def pairwise_overlap(ltrb):
+    """ltrb [B, Q, 4] -> (IoU [B, Q, Q], share of box j inside box i [B, Q, Q] at [i, j])."""
+    l = torch.max(ltrb[:, :, None, 0], ltrb[:, None, :, 0])
+    t = torch.max(ltrb[:, :, None, 1], ltrb[:, None, :, 1])
+    r = torch.min(ltrb[:, :, None, 2], ltrb[:, None, :, 2])
+    b = torch.min(ltrb[:, :, None, 3], ltrb[:, None, :, 3])
+    inter = (r - l).clamp(min=0) * (b - t).clamp(min=0)
+    area = (ltrb[..., 2] - ltrb[..., 0]) * (ltrb[..., 3] - ltrb[..., 1])
+    union = area[:, :, None] + area[:, None, :] - inter
+    return inter / (union + 1e-9), inter / (area[:, None, :] + 1e-9)
+
+
 class Detector(nn.Module):
     """The exported model: image [1, 3, 640, 640] (0..255) -> (logits [1, 300, 17], boxes [1, 300, 4])."""
 
@@ -118,6 +134,16 @@ class Detector(nn.Module):
         # score threshold (see layout.evaluate --calibrate); zeros when not calibrated.
         self.register_buffer("bias", torch.zeros(1, NUM_LABELS, 1, 1) if bias is None
                              else torch.tensor(bias, dtype=torch.float32).view(1, NUM_LABELS, 1, 1))
+
+    @staticmethod
+    def duplicates(ltrb, label):
+        """[B, Q] true where a query (sorted best first) repeats a better query of its label."""
+        iou, inside = pairwise_overlap(ltrb)
+        same = label[:, :, None] == label[:, None, :]
+        q = ltrb.shape[1]
+        better = torch.ones(q, q, device=ltrb.device).triu(1).bool().unsqueeze(0)  # [i, j]: i ranks above j
+        repeat = same & better & ((iou > DUPLICATE_IOU) | (inside > DUPLICATE_INSIDE))
+        return repeat.any(dim=1)
 
     def forward(self, image):
         cls, reg = self.net(image)
@@ -132,6 +158,7 @@ class Detector(nn.Module):
         ltrb = boxes.gather(1, index.unsqueeze(2).expand(b, QUERIES, 4)).clamp(0.0, 1.0)
         cxcywh = torch.stack([(ltrb[..., 0] + ltrb[..., 2]) / 2, (ltrb[..., 1] + ltrb[..., 3]) / 2,
                               ltrb[..., 2] - ltrb[..., 0], ltrb[..., 3] - ltrb[..., 1]], dim=2)
+        scores = torch.where(self.duplicates(ltrb, label), torch.full_like(scores, -30.0), scores)
         logits = torch.full((b, QUERIES, NUM_LABELS), -30.0, device=cls.device)
         logits = logits.scatter(2, label.unsqueeze(2), scores.unsqueeze(2))
         return logits, cxcywh
