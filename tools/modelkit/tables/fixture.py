@@ -35,8 +35,7 @@ def main():
     ap.add_argument("--seed", type=int, default=20_000_000)
     args = ap.parse_args()
     rng, g = plain_table(args.seed)
-    drawn = synth.render(rng, g, 1, set())
-    img, _, texts = drawn
+    img, _, _, blocks = synth.render(rng, g, 1, set())
     # The table is drawn at the scale of a 1024-pixel page; the page render is 1584 pixels high.
     k = PAGE_H * SCALE / 1024
     big = img.resize((round(img.width * k), round(img.height * k)), Image.LANCZOS)
@@ -45,8 +44,8 @@ def main():
     page.paste(big, (ox, oy))
     to_pt = lambda v, o: (v * k + o) / SCALE  # noqa: E731
     cells = []
-    for text, x0, y0, x1, y1 in texts:
-        cells.append({"text": text, "l": to_pt(x0, ox), "t": to_pt(y0, oy), "r": to_pt(x1, ox), "b": to_pt(y1, oy)})
+    for (r, c), (x0, y0, x1, y1) in sorted(blocks.items()):
+        cells.append({"text": g.cells[(r, c)]["text"], "l": to_pt(x0, ox), "t": to_pt(y0, oy), "r": to_pt(x1, ox), "b": to_pt(y1, oy)})
     expected = [{"row": r, "col": c, "text": g.cells[(r, c)]["text"]} for (r, c) in sorted(g.cells)]
     os.makedirs(args.out, exist_ok=True)
     page.save(os.path.join(args.out, "synthetic-table.png"), optimize=True)

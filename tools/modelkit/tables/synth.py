@@ -5,10 +5,8 @@ page 1024 pixels high (text about 9 to 20 pixels), cut out with a small, uneven 
 around the layout box and resampled to 448 x 448 with the engine's two-tap bilinear
 filter at half-pixel centres (no antialiasing, aspect ratio not kept).
 
-Each sample records the OTSL tokens of its grid and one box per cell (relative centre
-x, centre y, width, height in the 448 crop; a spanning cell has the box of its whole
-span). Two-way spans are written as a cell, "lcel" to its right and "ucel" in every
-position of the rows below, which the engine reads back as one cell spanning both ways.
+Each sample records its grid (cells with spans and kinds), the grid lines and the text
+block of every cell; `targets` turns these into what the grid model learns.
 """
 import glob
 import math
@@ -71,7 +69,7 @@ def random_text(rng, kind):
         return f"{rng.randint(1, 28):02d}/{rng.randint(1, 12):02d}/{rng.randint(1990, 2030)}"
     if kind == "code":
         return "".join(rng.choice("ABCDEFGHJKLMNPQRSTUVWXYZ0123456789") for _ in range(rng.randint(2, 7)))
-    n = rng.choice([1, 1, 1, 2, 2, 3, 4])
+    n = rng.choice([1, 1, 1, 2, 2, 3, 4, 6, 9])
     words = [rng.choice(WORDS) for _ in range(n)]
     text = " ".join(words)
     return text.capitalize() if rng.random() < 0.6 else text
@@ -112,7 +110,8 @@ class Grid:
 
 
 def make_grid(rng):
-    rows = rng.randint(2, 16) if rng.random() < 0.85 else rng.randint(16, 28)
+    u = rng.random()
+    rows = rng.randint(2, 16) if u < 0.7 else rng.randint(16, 30) if u < 0.85 else rng.randint(30, 60)
     cols = rng.randint(2, 8) if rng.random() < 0.85 else rng.randint(8, 12)
     g = Grid(rows, cols)
     header_rows = rng.choice([0, 1, 1, 1, 1, 2, 2]) if rows > 2 else rng.choice([0, 1])
@@ -121,6 +120,10 @@ def make_grid(rng):
     empty_share = rng.choice([0.0, 0.0, 0.05, 0.1, 0.25])
     col_kind = [rng.choice(["text", "number", "number", "number", "date", "code"]) for _ in range(cols)]
     col_kind[0] = rng.choice(["text", "text", "text", "code", "date"])
+    # A title line over the whole width, above the header.
+    if rows > 3 and rng.random() < 0.1:
+        g.place(0, 0, 1, cols, "ched" if header_rows else "fcel", random_text(rng, "text") + " " + random_text(rng, "text"))
+        header_rows = min(header_rows + 1, rows - 1) if header_rows else 0
     # Header spans: in a two-row header the upper row groups the columns.
     for r in range(header_rows):
         c = 0
@@ -189,29 +192,62 @@ def resample448(img):
     return np.clip(np.rint(out), 0, 255).astype(np.uint8)
 
 
+def wrap(text, fnt, width):
+    """Greedy line breaking of a cell text at word spaces within a width in pixels."""
+    lines, line = [], ""
+    for word in text.split(" "):
+        trial = word if not line else line + " " + word
+        if line and fnt.getlength(trial) > width:
+            lines.append(line)
+            line = word
+        else:
+            line = trial
+    return lines + [line]
+
+
 def render(rng, g, header_rows, section_rows):
+    """Draws the table; returns the image, the grid lines (xs, ys) and the text block of
+    every cell with text, (r, c) -> (x0, y0, x1, y1), all in the image's pixels."""
     regular, bold = font_files()
-    size = rng.randint(9, 20)
+    dense = g.rows > 30  # long lists: small type and tight rows
+    size = rng.randint(8, 11) if dense else rng.randint(9, 20)
     fam = rng.choice(regular)
     f_body = font(fam, size)
     f_head = font(rng.choice(bold), size) if rng.random() < 0.7 else f_body
     pad_x = rng.randint(2, 4 + size // 2)
-    pad_y = rng.randint(1, 3 + size // 3)
-    line_h = size + 2 * pad_y + rng.randint(0, 3)
-    # Column widths from the texts of single-column cells.
+    pad_y = rng.randint(1, 3) if dense else rng.randint(1, 3 + size // 3)
+    leading = size + rng.randint(1, 1 + size // 4)
+    # Some tables break long texts into lines within a narrow column.
+    wrap_w = rng.randint(5, 12) * size if rng.random() < 0.35 else None
+
+    def fnt_of(cell):
+        return f_head if cell["kind"] in ("ched", "rhed", "srow") else f_body
+
+    lines = {}
+    for key, cell in g.cells.items():
+        text = cell["text"]
+        if wrap_w and cell["cs"] == 1 and text and cell["kind"] != "srow":
+            lines[key] = wrap(text, fnt_of(cell), wrap_w)
+        else:
+            lines[key] = [text] if text else []
     col_w = [2 * pad_x + size for _ in range(g.cols)]
     for (r, c), cell in g.cells.items():
-        if cell["cs"] == 1 and cell["text"]:
-            fnt = f_head if cell["kind"] in ("ched", "rhed", "srow") else f_body
-            col_w[c] = max(col_w[c], int(fnt.getlength(cell["text"])) + 2 * pad_x)
+        if cell["cs"] == 1:
+            for line in lines[(r, c)]:
+                col_w[c] = max(col_w[c], int(fnt_of(cell).getlength(line)) + 2 * pad_x)
     if rng.random() < 0.3:
         col_w = [w + rng.randint(0, 3 * size) for w in col_w]
+    row_lines = [1] * g.rows
+    for (r, c), cell in g.cells.items():
+        if cell["rs"] == 1:
+            row_lines[r] = max(row_lines[r], len(lines[(r, c)]))
+    extra = rng.randint(0, 3)
     xs = [0]
     for w in col_w:
         xs.append(xs[-1] + w)
     ys = [0]
-    for _ in range(g.rows):
-        ys.append(ys[-1] + line_h)
+    for r in range(g.rows):
+        ys.append(ys[-1] + 2 * pad_y + extra + size + (row_lines[r] - 1) * leading)
     tw, th = xs[-1], ys[-1]
     if tw > 1400 or th > 1000:
         return None
@@ -234,6 +270,7 @@ def render(rng, g, header_rows, section_rows):
             tuple([rng.randint(190, 235)] * 3)
     stripe = rng.random() < 0.25 or style == "shaded"
     stripe_c = tuple(rng.randint(225, 248) for _ in range(3))
+    top_align = rng.random() < 0.5
 
     if head_fill and header_rows:
         d.rectangle([ox, oy, ox + tw - 1, oy + ys[header_rows] - 1], fill=head_fill)
@@ -247,9 +284,6 @@ def render(rng, g, header_rows, section_rows):
 
     def hline(y, x0=0, x1=None, width=lw):
         d.line([ox + x0, oy + y, ox + (tw if x1 is None else x1), oy + y], fill=line_c, width=width)
-
-    def vline(x, y0, y1):
-        d.line([ox + x, oy + y0, ox + x, oy + y1], fill=line_c, width=lw)
 
     if style == "grid":
         for (r, c), cell in g.cells.items():
@@ -265,98 +299,119 @@ def render(rng, g, header_rows, section_rows):
             hline(ys[header_rows])
         hline(th, width=lw + 1)
 
-    texts = []
+    blocks = {}
     for (r, c), cell in g.cells.items():
-        if not cell["text"]:
+        cell_lines = lines[(r, c)]
+        if not cell_lines:
             continue
-        fnt = f_head if cell["kind"] in ("ched", "rhed", "srow") else f_body
+        fnt = fnt_of(cell)
         x0, x1 = xs[c], xs[c + cell["cs"]]
         y0, y1 = ys[r], ys[r + cell["rs"]]
-        tl = fnt.getlength(cell["text"])
-        align = "center" if cell["kind"] == "ched" or cell["cs"] > 1 else \
-            ("right" if any(ch.isdigit() for ch in cell["text"][:2]) and c > 0 else "left")
-        if align == "center":
-            tx = x0 + (x1 - x0 - tl) / 2
-        elif align == "right":
-            tx = x1 - pad_x - tl
-        else:
-            tx = x0 + pad_x
-        ty = y0 + (y1 - y0 - size) / 2 - size * 0.1
-        d.text((ox + tx, oy + ty), cell["text"], font=fnt, fill=ink_c)
-        texts.append((cell["text"], ox + tx, oy + ty, ox + tx + tl, oy + ty + size * 1.15))
-
-    # Boxes: the cell's grid area, slightly inset, relative to the whole crop.
-    boxes = {}
-    for (r, c), cell in g.cells.items():
-        x0, x1 = ox + xs[c] + 1, ox + xs[c + cell["cs"]] - 1
-        y0, y1 = oy + ys[r] + 1, oy + ys[r + cell["rs"]] - 1
-        boxes[(r, c)] = ((x0 + x1) / 2 / W, (y0 + y1) / 2 / H, (x1 - x0) / W, (y1 - y0) / H)
+        block_h = size + (len(cell_lines) - 1) * leading
+        ty = y0 + pad_y if top_align else y0 + (y1 - y0 - block_h) / 2
+        left, right = None, None
+        for k, line in enumerate(cell_lines):
+            tl = fnt.getlength(line)
+            align = "center" if cell["kind"] == "ched" or cell["cs"] > 1 else \
+                ("right" if any(ch.isdigit() for ch in cell["text"][:2]) and c > 0 else "left")
+            if align == "center":
+                tx = x0 + (x1 - x0 - tl) / 2
+            elif align == "right":
+                tx = x1 - pad_x - tl
+            else:
+                tx = x0 + pad_x
+            d.text((ox + tx, oy + ty + k * leading - size * 0.1), line, font=fnt, fill=ink_c)
+            left = tx if left is None else min(left, tx)
+            right = tx + tl if right is None else max(right, tx + tl)
+        blocks[(r, c)] = (ox + left, oy + ty, ox + right, oy + ty + block_h)
 
     if rng.random() < 0.15:
         arr = np.asarray(img, dtype=np.int16)
         arr = arr + np.random.default_rng(rng.randint(0, 1 << 30)).integers(-12, 13, arr.shape, dtype=np.int16)
         img = Image.fromarray(np.clip(arr, 0, 255).astype(np.uint8))
-    return img, boxes, texts
+    return img, [ox + x for x in xs], [oy + y for y in ys], blocks
+
+
+MAPS = ["hspan", "vspan", "ched", "rhed", "srow", "empty"]
+MAP_SCALE = 4  # crop pixels per map pixel: the maps are 112 x 112
+
+
+def content_runs(n, spans, lines):
+    """Per grid row (or column): the extent of its text along that axis, from the cells that
+    lie in it alone; (lo, hi) in crop pixels. A row without such text takes its grid band
+    less two pixels. Runs are made disjoint with a gap of at least one pixel."""
+    runs = []
+    for k in range(n):
+        ext = spans.get(k)
+        runs.append(list(ext) if ext else [lines[k] + 2, lines[k + 1] - 2])
+    for k in range(n):
+        lo, hi = runs[k]
+        if hi - lo < 1:
+            mid = (lines[k] + lines[k + 1]) / 2
+            runs[k] = [mid - 0.5, mid + 0.5]
+    for k in range(1, n):
+        if runs[k][0] - runs[k - 1][1] < 1:
+            cut = lines[k]
+            runs[k - 1][1] = min(runs[k - 1][1], cut - 0.5)
+            runs[k][0] = max(runs[k][0], cut + 0.5)
+    return runs
+
+
+def targets(g, xs, ys, blocks, size):
+    """Training targets in the 448 crop: row and column separator profiles (1 outside the
+    text of every row or column) and six maps at a quarter of the resolution: inside a cell
+    spanning columns, inside a cell spanning rows, column header, row header, section row
+    and empty cell. Span and label maps cover a cell's text extent from its first row or
+    column to its last, so a separator between two cells of one span lies inside it."""
+    W, H = size
+    sx, sy = CROP / W, CROP / H
+    X = [x * sx for x in xs]
+    Y = [y * sy for y in ys]
+    row_ext, col_ext = {}, {}
+    for (r, c), (x0, y0, x1, y1) in blocks.items():
+        cell = g.cells[(r, c)]
+        if cell["rs"] == 1:
+            lo, hi = row_ext.get(r, (1e9, -1e9))
+            row_ext[r] = (min(lo, y0 * sy), max(hi, y1 * sy))
+        if cell["cs"] == 1:
+            lo, hi = col_ext.get(c, (1e9, -1e9))
+            col_ext[c] = (min(lo, x0 * sx), max(hi, x1 * sx))
+    rows = content_runs(g.rows, row_ext, Y)
+    cols = content_runs(g.cols, col_ext, X)
+    pix = np.arange(CROP) + 0.5
+    row_sep = np.ones(CROP, np.float32)
+    for lo, hi in rows:
+        row_sep[(pix >= lo) & (pix < hi)] = 0
+    col_sep = np.ones(CROP, np.float32)
+    for lo, hi in cols:
+        col_sep[(pix >= lo) & (pix < hi)] = 0
+    maps = np.zeros((len(MAPS), CROP // MAP_SCALE, CROP // MAP_SCALE), np.float32)
+    for (r, c), cell in g.cells.items():
+        y0, y1 = rows[r][0], rows[r + cell["rs"] - 1][1]
+        x0, x1 = cols[c][0], cols[c + cell["cs"] - 1][1]
+        a0, a1 = int(y0 // MAP_SCALE), max(int(y0 // MAP_SCALE) + 1, int(math.ceil(y1 / MAP_SCALE)))
+        b0, b1 = int(x0 // MAP_SCALE), max(int(x0 // MAP_SCALE) + 1, int(math.ceil(x1 / MAP_SCALE)))
+        on = []
+        if cell["cs"] > 1:
+            on.append("hspan")
+        if cell["rs"] > 1:
+            on.append("vspan")
+        if cell["kind"] in ("ched", "rhed", "srow"):
+            on.append(cell["kind"])
+        if cell["kind"] == "ecel":
+            on.append("empty")
+        for name in on:
+            maps[MAPS.index(name), a0:a1, b0:b1] = 1
+    return row_sep, col_sep, maps
 
 
 def sample(seed):
-    """One training sample: (448 x 448 x 3 uint8, token ids, per-position targets)."""
+    """One training sample: the 448 x 448 x 3 uint8 crop, its targets and the drawn table."""
     rng = random.Random(seed)
     while True:
         g, header_rows, section_rows = make_grid(rng)
         drawn = render(rng, g, header_rows, section_rows)
         if drawn is not None:
             break
-    img, boxes, texts = drawn
-    image = resample448(img)
-    return image, encode(g, boxes), (g, boxes, texts, img.size)
-
-
-def encode(g, boxes):
-    """Token ids with "<start>" and "<end>", and for every input position the box (or None)
-    and cell class that the cell head learns from that position's hidden state."""
-    tokens = g.otsl()
-    seq = ["<start>"] + tokens + ["<end>"]
-    ids = [TOKEN_ID[t] for t in seq]
-    # Which cell origin each OTSL position belongs to.
-    owners = []
-    for r in range(g.rows):
-        for c in range(g.cols):
-            owners.append(g.origin[r][c])
-        owners.append(None)
-    box_t = np.zeros((len(seq), 4), np.float32)
-    box_m = np.zeros(len(seq), np.float32)
-    cls_t = np.zeros(len(seq), np.int64)
-    for k, t in enumerate(tokens):
-        p = k + 1  # position in seq
-        nxt = seq[p + 1]
-        span_end = t == "lcel" and nxt != "lcel"
-        if t in CELL_STARTS or span_end:
-            owner = owners[k]
-            box_t[p] = boxes[owner]
-            box_m[p] = 1
-            cls_t[p] = 1 if g.cells[owner]["kind"] == "ecel" else 2
-    return np.array(ids, np.int64), box_t, box_m, cls_t
-
-
-def grid_positions(ids):
-    """Row, column and columns-left index of every position of a token-id sequence, as the
-    decoder step derives them. The columns-left index is 0 until the first "nl" has been read
-    (the first row's width is unknown), then 1 + max(0, width - column)."""
-    nl = TOKEN_ID["nl"]
-    rows, cols, rems = [0], [0], [0]
-    width = -1
-    for p in range(1, len(ids)):
-        prev = ids[p - 1]
-        if p == 1:
-            r, c = 0, 0
-        elif prev == nl:
-            r, c = rows[-1] + 1, 0
-        else:
-            r, c = rows[-1], cols[-1] + 1
-        rows.append(r)
-        cols.append(c)
-        if ids[p] == nl and width < 0:
-            width = c
-        rems.append(0 if width < 0 else 1 + min(max(width - c, 0), 32))
-    return np.array(rows, np.int64), np.array(cols, np.int64), np.array(rems, np.int64)
+    img, xs, ys, blocks = drawn
+    return resample448(img), targets(g, xs, ys, blocks, img.size), (g, xs, ys, blocks, img.size)
