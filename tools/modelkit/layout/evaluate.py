@@ -62,6 +62,13 @@ def iou(a, b):
     return inter / ((a[2] - a[0]) * (a[3] - a[1]) + (b[2] - b[0]) * (b[3] - b[1]) - inter + 1e-9)
 
 
+def share_inside(a, b):
+    """The share of box a's area that lies inside box b."""
+    ix = max(0.0, min(a[2], b[2]) - max(a[0], b[0]))
+    iy = max(0.0, min(a[3], b[3]) - max(a[1], b[1]))
+    return ix * iy / ((a[2] - a[0]) * (a[3] - a[1]) + 1e-9)
+
+
 def average_precision(dets, n_true):
     if n_true == 0:
         return None
@@ -189,9 +196,8 @@ def real_table_scores(model, corpus, truth_file=REAL_TABLES, threshold=0.5, draw
             hits += len(used_t)
             for t in truth:
                 best_iou.append(max([iou(d, t) for d in found], default=0.0))
-                inside = [d for d in found if iou([max(d[0], t[0]), max(d[1], t[1]), min(d[2], t[2]), min(d[3], t[3])], d) > 0.5
-                          and d[2] > t[0] and d[0] < t[2] and d[3] > t[1] and d[1] < t[3]]
-                split += 1 if len(inside) > 1 else 0
+                parts = [d for d in found if share_inside(d, t) > 0.5]
+                split += 1 if len(parts) > 1 else 0
             print(f"{name:60s} tables {len(truth)} found {len(found)} best IoU "
                   + " ".join(f"{max([iou(d, t) for d in found], default=0.0):.2f}" for t in truth))
     return {"tables": n_true, "detections": n_det, "hits": hits, "precision": hits / max(n_det, 1),

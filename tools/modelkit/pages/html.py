@@ -222,19 +222,24 @@ class HtmlPage:
             t = src.number(kind) if rng.random() < 0.95 else rng.choice(["", "-", "0"])
         return t.upper() if upper and kind in ("name", "org", "address", "city", "text") else t
 
-    def listing_table(self, fill=False, rows=None, width="100%", wrap=None):
+    def listing_table(self, fill=False, rows=None, width="100%", wrap=None, most_cols=11, sparse=False, numbers=False):
         """A dense table of many short rows: often ruled in a grid or by rows, sometimes not at
-        all; a header of one or two rows, or none when the page continues a table; banded or
-        coloured rows, a coloured title bar inside the table, dotted leaders, a totals row."""
+        all or only above and below; a header of one or two rows, or none when the page continues
+        a table; banded or coloured rows, a coloured title bar inside the table, dotted leaders,
+        blank and section rows, a totals row. `sparse`: a few rows of larger type with long
+        words that wrap; `numbers`: columns of plain numbers without header or rules."""
         rng = self.rng
-        n_cols = rng.randint(3, 11)
+        n_cols = rng.randint(2 if most_cols < 6 else 3, most_cols)
         kinds = [rng.choice(["name", "name", "org", "text"])] + [
             rng.choice(["name", "org", "address", "city", "code", "id", "date", "int", "big", "money", "float", "pct",
                         "text"]) for _ in range(n_cols - 1)]
+        if numbers:
+            kinds = ["int"] * n_cols
         upper = rng.random() < 0.35
-        ruling = rng.choice(["grid", "grid", "grid", "rows", "rows", "none", "outer", "vertical"])
+        ruling = "none" if numbers else rng.choice(["grid", "grid", "grid", "rows", "rows", "none", "outer", "vertical",
+                                                    "booktabs", "booktabs"])
         bc = rng.choice(["#000", "#000", "#444", "#777", "#999", "#bbb"])
-        fs = rng.uniform(5.5, 9.5)
+        fs = rng.uniform(9, 13) if sparse or numbers else rng.uniform(5.5, 9.5)
         pad = f"{rng.uniform(0, 2.5):.1f}px {rng.uniform(1, 4):.1f}px"
         head_bg = rng.choice(["transparent", "transparent", "#d9d9d9", "#c0c0c0", "#ffc000", "#4472c4", "#1f4e79",
                               "#92d050", "#e7e6e6", "#b4c6e7", "#000"])
@@ -252,11 +257,11 @@ class HtmlPage:
         if wrap == "normal":
             wrap += ";overflow-wrap:anywhere"
         out = []
-        if rng.random() < 0.2:
+        if not numbers and rng.random() < 0.2:
             bar_bg = rng.choice(["#000", "#c0504d", "#1f4e79", "#548235", "#7f7f7f"])
             out.append(f'<tr><td colspan="{n_cols}" style="{cell}text-align:center;font-weight:bold;background:{bar_bg};'
                        f'color:#fff">{self.e(self.src.title(2, 8))}</td></tr>')
-        header_rows = rng.choices([0, 1, 2], weights=[22, 60, 18])[0]
+        header_rows = 0 if numbers else rng.choices([0, 1, 2], weights=[22, 60, 18])[0]
         for r in range(header_rows):
             cells, c = [], 0
             while c < n_cols:
@@ -267,18 +272,26 @@ class HtmlPage:
                 cells.append(f'<th{extra} style="{cell}background:{head_bg};color:{head_fg};font-weight:'
                              f'{rng.choice(["bold", "bold", "normal"])}">{self.e(text)}</th>')
                 c += span
-            out.append("<tr>" + "".join(cells) + "</tr>")
-        leaders = rng.random() < 0.12
+            rule = f' style="border-bottom:1px solid {bc}"' if ruling == "booktabs" and r == header_rows - 1 else ""
+            out.append(f"<tr{rule}>" + "".join(cells) + "</tr>")
+        leaders = rng.random() < 0.25
         n_rows = rows or rng.randint(8, 30)
         for r in range(n_rows if not fill else 90):
             bg = band if band and (r // band_every) % 2 else "transparent"
-            if rng.random() < 0.04:
+            x = rng.random()
+            if x < 0.04:
                 out.append(f'<tr><td colspan="{n_cols}" style="{cell}font-weight:bold;background:{bg}">'
                            f'{self.e(self.src.title(1, 5))}</td></tr>')
+                continue
+            if x < 0.07 and ruling in ("none", "booktabs", "vertical"):
+                out.append(f'<tr><td colspan="{n_cols}" style="{cell}">&nbsp;</td></tr>')
                 continue
             cells = []
             for c, kind in enumerate(kinds):
                 text = self.e(self.listing_cell(kind, upper))
+                if sparse and rng.random() < 0.15:
+                    text = self.e("".join(rng.choice(["ding", "pa-", "ratio", "sphe", "comyia", "str", "ger"])
+                                          for _ in range(rng.randint(4, 12))))
                 if c == 0 and leaders:
                     text += " " + ". " * rng.randint(3, 12)
                 align = "right" if kind in ("int", "big", "money", "float", "pct") else "left"
@@ -291,6 +304,8 @@ class HtmlPage:
         css = f"font-size:{fs:.1f}px;line-height:{rng.uniform(1.0, 1.25):.2f};border-collapse:collapse;width:{width}"
         if ruling == "outer" or rng.random() < 0.2:
             css += f";border:1px solid {bc}"
+        elif ruling == "booktabs":
+            css += f";border-top:{rng.choice(['1px', '2px'])} solid {bc};border-bottom:1px solid {bc}"
         attr = ' data-fill="1"' if fill else ""
         return f'<table data-l="table"{attr} style="{css}">{"".join(out)}</table>'
 
@@ -307,18 +322,22 @@ class HtmlPage:
     def report_body(self):
         """The flow of a listing page: one table filling the page, two tables, or a table beside text."""
         rng = self.rng
-        layout = rng.choices(["fill", "two", "side", "text"], weights=[45, 25, 12, 18])[0]
+        layout = rng.choices(["fill", "two", "side", "text"], weights=[40, 22, 22, 16])[0]
         title = lambda: self.report_title() if rng.random() < 0.6 else ""  # noqa: E731
         note = lambda: self.source_note(16) if rng.random() < 0.3 else ""  # noqa: E731
         if layout == "fill":
-            return title() + self.listing_table(fill=True)
+            return (self.kv() if rng.random() < 0.2 else "") + title() + self.listing_table(fill=True)
         if layout == "two":
-            return "".join(f'<div class="blk">{title()}{self.listing_table(rows=rng.randint(3, 16), width=rng.choice(["100%", "100%", "80%", "auto"]))}'
+            sparse = rng.random() < 0.3
+            return "".join(f'<div class="blk">{title()}{self.listing_table(rows=rng.randint(3, 16), width=rng.choice(["100%", "100%", "80%", "auto"]), sparse=sparse)}'
                            f'{note()}</div>' for _ in range(2)) + (self.listing_table(fill=True) if rng.random() < 0.3 else "")
         if layout == "side":
-            tables = "".join(f'<div style="flex:1 1 0;min-width:0">{self.listing_table(rows=rng.randint(4, 20), wrap="normal")}</div>'
-                             for _ in range(2))
-            return f'{title()}<div style="display:flex;gap:{rng.randint(8, 30)}px;align-items:flex-start">{tables}</div>'
+            n = rng.choice([2, 2, 3])
+            style = rng.choices(["dense", "sparse", "numbers"], weights=[50, 35, 15])[0]
+            rows = (2, 7) if style == "sparse" else (4, 30)
+            tables = "".join(f'<div style="flex:1 1 0;min-width:0">{self.listing_table(rows=rng.randint(*rows), wrap="normal", most_cols=8 // n + 2, sparse=style == "sparse", numbers=style == "numbers")}</div>'
+                             for _ in range(n))
+            return f'{title()}<div style="display:flex;gap:{rng.randint(6, 60)}px;align-items:flex-start">{tables}</div>'
         paras = "".join(self.p() for _ in range(rng.randint(1, 4)))
         share = rng.randint(40, 65)
         text = f'<div style="flex:1 1 0;min-width:0">{paras}</div>'
@@ -490,9 +509,12 @@ class HtmlPage:
             body = f'<div class="flow">{top}</div><div style="display:flex;gap:{gap:.1f}px;align-items:flex-start">{cols}</div>'
             body = body.replace('<div class="flow">', '<div class="flow" style="width:100%">', 1)
         justify = "justify" if rng.random() < 0.55 else "left"
+        page_bg = "#fff"
+        if kind == "listing" and rng.random() < 0.1:
+            page_bg = rng.choice(["#eef3e2", "#fdf5e6", "#eaf1fb", "#f4f4f4"])
         style = (f"width:{self.width}px;height:{self.height}px;padding:{mt:.0f}px {ml:.0f}px {mb:.0f}px {ml:.0f}px;"
                  f"font-family:'{self.font}';font-size:{self.size:.1f}px;line-height:{rng.uniform(1.1, 1.45):.2f};"
-                 f"color:{self.colour};text-align:{justify}")
+                 f"color:{self.colour};text-align:{justify};background:{page_bg}")
         return (f'<div class="page" data-mb="{mb:.0f}" style="{style}">{header}{body}{notes}{footer}'
                 f'<style>.page h1,.page h2,.page h3,.page h4{{font-family:\'{self.head_font}\';color:{self.accent}}}</style></div>')
 
