@@ -57,6 +57,8 @@ def export(checkpoint, out, note="", calibration=None):
     with open(os.path.join(folder, "metadata.json"), "w") as f:
         json.dump(metadata(state["step"], note), f, indent=2)
         f.write("\n")
+    # The engine caches compilations by the package folder's time, which rewriting files in place keeps.
+    os.utime(folder)
     # Reload as the engine does and compare.
     engine = torch.jit.optimize_for_inference(torch.jit.freeze(torch.jit.load(path).eval()))
     with torch.no_grad():

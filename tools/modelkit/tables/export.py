@@ -82,6 +82,8 @@ def write(module, folder, name, inputs, outputs, optimize, extra=None):
     with open(os.path.join(package, "metadata.json"), "w") as f:
         json.dump(meta, f, indent=2)
         f.write("\n")
+    # The engine caches compilations by the package folder's time, which rewriting files in place keeps.
+    os.utime(package)
 
 
 def load_net(checkpoint):

@@ -2,14 +2,15 @@
 
 Rows are the runs of crop pixels that the row profile calls text (separator logit <= 0), runs
 shorter than MIN_ROW_RUN pixels dropped; columns likewise with MIN_COL_RUN (a drawn rule read as
-text is narrower than that). Row boundaries lie half-way between
-neighbouring runs and two pixels outside the first and the last run. A position continues the
-cell to its left ("lcel") when the column-span map is set at the middle of the separator between
-the two columns within the row's text, and the cell above ("ucel") when the row-span map is set
-at the middle of the separator between the two rows within the column's text; other positions
-are empty ("ecel"), section rows, column headers or row headers by the mean of their map over
-the position's text, or else filled ("fcel"). A continuation that could not form a rectangle
-with its neighbours is read as a new cell.
+text is narrower than that). Row boundaries lie half-way between neighbouring runs and two
+pixels outside the first and the last run. A position continues the cell to its left ("lcel")
+when the column-span map exceeds SPAN_THRESHOLD at the middle of the separator between the two
+columns, within the row's text, and the cell above ("ucel") when the row-span map does at the
+middle of the separator between the two rows, within the column's text. The threshold is above
+one half because wrongly joined cells lose a column's text while a missed span only leaves a
+cell empty. Other positions are empty ("ecel"), section rows, column headers or row headers by
+the mean of their map over the position's text, or else filled ("fcel"). A continuation that
+could not form a rectangle with its neighbours is read as a new cell.
 
 The sequence entry k (the k-th token after "<start>") holds [token id, centre x, centre y,
 width, height, class, row, column]: the box of the whole cell that the position belongs to,
@@ -25,6 +26,7 @@ CROP = 448
 MAP_SCALE = 4
 MIN_ROW_RUN = 2
 MIN_COL_RUN = 4
+SPAN_THRESHOLD = 0.7
 MAX_ROWS = 100
 MAX_COLS = 39
 SEQ = 4096
@@ -42,6 +44,7 @@ class GridReader(nn.Module):
         self.max_rows, self.max_cols, self.seq, self.entry = MAX_ROWS, MAX_COLS, SEQ, ENTRY
         self.end, self.ecel, self.fcel, self.lcel, self.ucel = END, ECEL, FCEL, LCEL, UCEL
         self.nl, self.ched, self.rhed, self.srow = NL, CHED, RHED, SROW
+        self.span_threshold = SPAN_THRESHOLD
         # Channels of the maps (synth.MAPS).
         self.hspan, self.vspan, self.m_ched, self.m_rhed, self.m_srow, self.m_empty = 0, 1, 2, 3, 4, 5
 
@@ -97,11 +100,11 @@ class GridReader(nn.Module):
                 up = False
                 if r > 0:
                     ym = ((re[r - 1] + rs[r]) // 2) // self.map_scale
-                    up = self.box_mean(maps[self.vspan], ym, ym + 1, x0, x1) > 0.5
+                    up = self.box_mean(maps[self.vspan], ym, ym + 1, x0, x1) > self.span_threshold
                 left = False
                 if c > 0:
                     xm = ((ce[c - 1] + cs[c]) // 2) // self.map_scale
-                    left = self.box_mean(maps[self.hspan], y0, y1, xm, xm + 1) > 0.5
+                    left = self.box_mean(maps[self.hspan], y0, y1, xm, xm + 1) > self.span_threshold
                 # A continuation must extend a rectangle: up only under a cell start or a
                 # continuation of the same kind, left only beside a cell of this row.
                 if up and tokens[r - 1][c] == self.lcel and not (c > 0 and line[c - 1] == self.ucel):
