@@ -86,6 +86,12 @@ def write(module, folder, name, inputs, outputs, optimize, extra=None):
     os.utime(package)
 
 
+def load_packages(folder):
+    """The exported encoder, step and head as the engine loads them, from a models folder."""
+    return tuple(torch.jit.load(os.path.join(folder, name + ".mlpackage", "model.pt")).eval()
+                 for name in ("TableEncoder", "TableDecoderStep", "TableCellHead"))
+
+
 def load_net(checkpoint):
     net = M.GridNet()
     net.load_state_dict(torch.load(checkpoint, map_location="cpu")["model"])
@@ -198,8 +204,7 @@ def main():
           [feature("classes", [HEAD_BATCH, 3]), feature("boxes", [HEAD_BATCH, 4])], False)
 
     # The engine's loop over the exported modules reads the same grid as the network.
-    load = lambda n: torch.jit.load(os.path.join(args.out, n + ".mlpackage", "model.pt")).eval()  # noqa: E731
-    exported = load("TableEncoder"), load("TableDecoderStep"), load("TableCellHead")
+    exported = load_packages(args.out)
     with torch.no_grad():
         for seed in range(10_000_000, 10_000_010):
             image, _, _ = synth.sample(seed)

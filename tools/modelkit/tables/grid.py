@@ -22,8 +22,10 @@ from typing import List, Tuple
 import torch
 import torch.nn as nn
 
-CROP = 448
-MAP_SCALE = 4
+import synth
+
+CROP = synth.CROP
+MAP_SCALE = synth.MAP_SCALE
 MIN_ROW_RUN = 2
 MIN_COL_RUN = 4
 SPAN_THRESHOLD = 0.7
@@ -32,7 +34,8 @@ MAX_COLS = 39
 SEQ = 4096
 ENTRY = 8
 
-END, ECEL, FCEL, LCEL, UCEL, NL, CHED, RHED, SROW = 3, 4, 5, 6, 7, 9, 10, 11, 12
+END, ECEL, FCEL, LCEL, UCEL, NL, CHED, RHED, SROW = (
+    synth.TOKEN_ID[t] for t in ("<end>", "ecel", "fcel", "lcel", "ucel", "nl", "ched", "rhed", "srow"))
 
 
 class GridReader(nn.Module):
@@ -45,8 +48,8 @@ class GridReader(nn.Module):
         self.end, self.ecel, self.fcel, self.lcel, self.ucel = END, ECEL, FCEL, LCEL, UCEL
         self.nl, self.ched, self.rhed, self.srow = NL, CHED, RHED, SROW
         self.span_threshold = SPAN_THRESHOLD
-        # Channels of the maps (synth.MAPS).
-        self.hspan, self.vspan, self.m_ched, self.m_rhed, self.m_srow, self.m_empty = 0, 1, 2, 3, 4, 5
+        self.hspan, self.vspan, self.m_ched, self.m_rhed, self.m_srow, self.m_empty = (
+            synth.MAPS.index(m) for m in ("hspan", "vspan", "ched", "rhed", "srow", "empty"))
 
     def runs(self, separator_logits: torch.Tensor, limit: int, min_run: int) -> Tuple[List[int], List[int]]:
         """Starts and ends (exclusive) of the text runs of one profile, at most `limit` of them."""

@@ -15,8 +15,10 @@ import torch
 import torch.nn as nn
 import torch.nn.functional as F
 
-CROP = 448
-MAPS = 6
+import synth
+
+CROP = synth.CROP
+MAPS = len(synth.MAPS)
 
 
 def conv_bn(cin, cout, k=3, stride=1, groups=1):
