@@ -108,8 +108,11 @@ TEST(ResourceBundle, ReadsTheInformationFilesOfItsLanguage) {
     EXPECT_EQ(ProductInfo::appName(ResourceBundle::load(dir.path(), ""), "p"), "Converter");
 }
 
-TEST(ResourceBundle, TheShippedResourcesNameTheProduct) {
+TEST(ResourceBundle, TheShippedResourcesHoldTheSamplesAndNameTheProduct) {
     const ResourceBundle bundle = ResourceBundle::load(QStringLiteral(CE_SOURCE_DIR "/Resources"), {});
+    for (const Sample sample : Samples::allCases) {
+        EXPECT_TRUE(Samples::url(bundle, sample)) << Samples::rawValue(sample).toStdString();
+    }
     EXPECT_EQ(ProductInfo::appName(bundle, "p"), "Document Converter");
     EXPECT_FALSE(ProductInfo::version(bundle).isEmpty());
 }
