@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace ce {
+namespace shell {
 namespace {
 
 using Json = nlohmann::json;
@@ -90,4 +90,4 @@ std::optional<QString> Acknowledgement::licenseText(const ResourceBundle& bundle
     return strictUtf8(bytes);
 }
 
-}  // namespace ce
+}  // namespace shell

@@ -13,7 +13,7 @@
 
 #include "shell/ResourceBundle.h"
 
-namespace ce {
+namespace shell {
 
 struct Acknowledgement {
     QString title;    // component name, shown as given
@@ -39,4 +39,4 @@ struct Acknowledgement {
     static std::optional<QString> licenseText(const ResourceBundle& bundle, const Acknowledgement& entry);
 };
 
-}  // namespace ce
+}  // namespace shell

@@ -2,7 +2,7 @@
 
 #include <QXmlStreamReader>
 
-namespace ce::Appcast {
+namespace shell::Appcast {
 
 std::optional<Version> Version::parse(const QString& text) {
     QString trimmed = text.trimmed();
@@ -100,4 +100,4 @@ std::variant<Release, FeedError> newestRelease(const QByteArray& feed) {
     return newest;
 }
 
-}  // namespace ce::Appcast
+}  // namespace shell::Appcast

@@ -13,7 +13,7 @@
 #include <QString>
 #include <QUrl>
 
-namespace ce::Appcast {
+namespace shell::Appcast {
 
 struct Version {
     std::vector<quint64> parts;
@@ -38,4 +38,4 @@ struct FeedError {
 // RSS feed, or has no item with a readable version. Items with an unreadable version are passed over.
 std::variant<Release, FeedError> newestRelease(const QByteArray& feed);
 
-}  // namespace ce::Appcast
+}  // namespace shell::Appcast

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-namespace ce::ProductInfo {
+namespace shell::ProductInfo {
 namespace {
 
 QString pageWord(PageKind kind) {
@@ -71,4 +71,4 @@ QString version(const ResourceBundle& bundle) {
     return value.typeId() == QMetaType::QString ? value.toString() : QString();
 }
 
-}  // namespace ce::ProductInfo
+}  // namespace shell::ProductInfo

@@ -10,7 +10,7 @@
 
 #include "shell/ResourceBundle.h"
 
-namespace ce::ProductInfo {
+namespace shell::ProductInfo {
 
 enum class PageKind { support, privacy };
 
@@ -36,4 +36,4 @@ QUrl pageURL(const ResourceBundle& bundle, PageKind kind, const QStringList& pre
 // The product's version ("CFBundleShortVersionString"), empty when the file names none.
 QString version(const ResourceBundle& bundle);
 
-}  // namespace ce::ProductInfo
+}  // namespace shell::ProductInfo

@@ -8,7 +8,7 @@
 #include <QJsonObject>
 #include <QLocale>
 
-namespace ce {
+namespace shell {
 namespace {
 
 QVariantMap readInfo(const QString& path) {
@@ -60,4 +60,4 @@ QString ResourceBundle::resource(const QString& name, const QString& extension,
     return QFileInfo(path).isFile() ? path : QString();
 }
 
-}  // namespace ce
+}  // namespace shell

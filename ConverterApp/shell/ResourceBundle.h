@@ -8,7 +8,7 @@
 #include <QString>
 #include <QVariantMap>
 
-namespace ce {
+namespace shell {
 
 struct ResourceBundle {
     QString resourcesPath;      // the folder holding the resources; may not exist
@@ -27,4 +27,4 @@ struct ResourceBundle {
     QString resource(const QString& name, const QString& extension, const QString& subdirectory) const;
 };
 
-}  // namespace ce
+}  // namespace shell

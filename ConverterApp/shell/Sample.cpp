@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-namespace ce::Samples {
+namespace shell::Samples {
 
 QString rawValue(Sample sample) {
     switch (sample) {
@@ -37,4 +37,4 @@ std::optional<QString> url(const ResourceBundle& bundle, Sample sample) {
 
 std::optional<QString> url(Sample sample) { return url(ResourceBundle::main(), sample); }
 
-}  // namespace ce::Samples
+}  // namespace shell::Samples

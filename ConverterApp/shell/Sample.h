@@ -9,7 +9,7 @@
 
 #include "shell/ResourceBundle.h"
 
-namespace ce {
+namespace shell {
 
 enum class Sample { report, invoice, paper };
 
@@ -28,4 +28,4 @@ std::optional<QString> url(Sample sample);
 std::optional<QString> url(const ResourceBundle& bundle, Sample sample);
 
 }  // namespace Samples
-}  // namespace ce
+}  // namespace shell

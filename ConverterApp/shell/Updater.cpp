@@ -8,7 +8,7 @@
 #include "shell/Appcast.h"
 #include "shell/ProductInfo.h"
 
-namespace ce {
+namespace shell {
 namespace {
 
 bool isSecureFeed(const QUrl& url) {
@@ -97,4 +97,4 @@ void Updater::finish(QNetworkReply* reply) {
     emit checkFinished(result);
 }
 
-}  // namespace ce
+}  // namespace shell

@@ -16,7 +16,7 @@
 class QNetworkAccessManager;
 class QNetworkReply;
 
-namespace ce {
+namespace shell {
 
 struct UpdateCheckResult {
     enum class Outcome { updateAvailable, upToDate, failed };
@@ -51,7 +51,7 @@ public:
 
 signals:
     void canCheckForUpdatesChanged(bool canCheck);
-    void checkFinished(const ce::UpdateCheckResult& result);
+    void checkFinished(const shell::UpdateCheckResult& result);
 
 private:
     void finish(QNetworkReply* reply);
@@ -62,4 +62,4 @@ private:
     bool tooLarge_ = false;
 };
 
-}  // namespace ce
+}  // namespace shell

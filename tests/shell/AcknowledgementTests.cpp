@@ -5,7 +5,7 @@
 #include "TempFiles.h"
 #include "shell/Acknowledgement.h"
 
-namespace ce {
+namespace shell {
 namespace {
 
 QByteArray manifest(const QByteArray& entries) { return R"({"version": 1, "entries": [)" + entries + "]}"; }
@@ -123,4 +123,4 @@ TEST(Acknowledgement, TheShippedManifestIsCompleteAndReadable) {
 }
 
 }  // namespace
-}  // namespace ce
+}  // namespace shell

@@ -6,7 +6,7 @@
 #include "shell/ProductInfo.h"
 #include "shell/Sample.h"
 
-namespace ce {
+namespace shell {
 namespace {
 
 QVariantMap map(std::initializer_list<std::pair<const char*, QVariant>> values) {
@@ -118,4 +118,4 @@ TEST(ResourceBundle, TheShippedResourcesHoldTheSamplesAndNameTheProduct) {
 }
 
 }  // namespace
-}  // namespace ce
+}  // namespace shell

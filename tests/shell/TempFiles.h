@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <QString>
 
-namespace ce::test {
+namespace shell::test {
 
 inline void writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());
@@ -16,4 +16,4 @@ inline void writeFile(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-}  // namespace ce::test
+}  // namespace shell::test

@@ -7,7 +7,7 @@
 #include "shell/Appcast.h"
 #include "shell/Updater.h"
 
-namespace ce {
+namespace shell {
 namespace {
 
 QByteArray feed(const QByteArray& items) {
@@ -147,4 +147,4 @@ TEST(Updater, WithoutAFeedItCannotCheck) {
 }
 
 }  // namespace
-}  // namespace ce
+}  // namespace shell
