@@ -1,7 +1,5 @@
 #include "core/ConversionOptions.h"
 
-#include "input/VisionOCR.h"
-
 namespace ce {
 
 namespace {
@@ -49,7 +47,16 @@ std::optional<ConversionOptions::Language> Languages::fromRawValue(std::string_v
 }
 
 std::vector<std::string> Languages::ocrLanguages(ConversionOptions::Language language) {
-    return VisionOCR::languages(std::string(rawValue(language)));
+    return recognitionLanguages(std::string(rawValue(language)));
+}
+
+std::vector<std::string> Languages::recognitionLanguages(const std::optional<std::string>& code) {
+    if (!code) return {};
+    if (*code == "en") return {"en-US"};
+    if (*code == "es") return {"es-ES", "en-US"};
+    if (*code == "zh" || *code == "en-zh") return {"zh-Hans", "en-US"};
+    if (*code == "zh-hant") return {"zh-Hant", "en-US"};
+    return {};
 }
 
 }  // namespace ce

@@ -46,6 +46,10 @@ std::string_view rawValue(ConversionOptions::Language language);  // "auto", "en
 std::optional<ConversionOptions::Language> fromRawValue(std::string_view raw);
 // The recognition languages of the preset; empty means automatic detection.
 std::vector<std::string> ocrLanguages(ConversionOptions::Language language);
+// The recognition-language presets by code: "en" -> en-US; "es" -> es-ES, en-US;
+// "zh" and "en-zh" -> zh-Hans, en-US; "zh-hant" -> zh-Hant, en-US; anything else,
+// or none, -> empty (automatic). Case-sensitive.
+std::vector<std::string> recognitionLanguages(const std::optional<std::string>& code);
 }  // namespace Languages
 
 }  // namespace ce

@@ -1,6 +1,6 @@
 #include "core/Log.h"
 
-#include "platform/SystemLog.h"
+#include <cstdio>
 
 namespace ce::Log {
 
@@ -10,7 +10,8 @@ namespace {
 // lock so that a capture cannot be removed while it receives one.
 struct Installed {
     std::mutex mutex;
-    Sink* sink = nullptr;  // null: the system log
+    Sink* sink = nullptr;    // a capture; null: the system sink
+    Sink* system = nullptr;  // null: stderr
 };
 
 Installed& installed() {
@@ -46,14 +47,36 @@ Piece privateValue(std::string value) {
 std::string Entry::redacted() const { return joined(pieces, true); }
 std::string Entry::revealed() const { return joined(pieces, false); }
 
+std::string fallbackLine(const Entry& entry) {
+    std::string line(subsystem);
+    line += '[';
+    line += name(entry.category);
+    line += "] ";
+    line += name(entry.level);
+    line += ": ";
+    line += entry.redacted();
+    line += '\n';
+    return line;
+}
+
+void installSystemSink(Sink& sink) {
+    Installed& state = installed();
+    std::lock_guard lock(state.mutex);
+    state.system = &sink;
+}
+
 void write(Category category, Level level, std::vector<Piece> pieces) {
     const Entry entry{category, level, std::move(pieces)};
     Installed& state = installed();
     std::lock_guard lock(state.mutex);
     if (state.sink) {
         state.sink->write(entry);
+    } else if (state.system) {
+        state.system->write(entry);
     } else {
-        platform::SystemLog::write(entry);
+        const std::string line = fallbackLine(entry);
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        std::fflush(stderr);
     }
 }
 

@@ -2,8 +2,9 @@
 // "ziv.uzerov.irevora", one category per module, three levels. A message is a
 // list of pieces; a piece marked private (Log::privateValue) reaches the system
 // journal only as "<private>", so document text and error details never land in
-// it. Entries go to the installed sink: the system journal (stderr when there is
-// no journal) unless a Log::Capture is alive. Safe to call from any thread.
+// it. Entries go to the installed sink: a Log::Capture while one is alive, else the
+// system sink (the pipeline installs the journal), else one line each on stderr.
+// Safe to call from any thread.
 #pragma once
 
 #include <charconv>
@@ -60,6 +61,13 @@ public:
     virtual ~Sink() = default;
     virtual void write(const Entry& entry) = 0;
 };
+
+// The line an entry takes where there is no journal:
+// "ziv.uzerov.irevora[engine] error: text\n", private pieces redacted.
+std::string fallbackLine(const Entry& entry);
+
+// Makes `sink` (which must outlive every later entry) the system sink.
+void installSystemSink(Sink& sink);
 
 void write(Category category, Level level, std::vector<Piece> pieces);
 inline void debug(Category category, std::vector<Piece> pieces) { write(category, Level::debug, std::move(pieces)); }

@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/PNGEncoder.h"
-
 namespace ce {
 
 std::map<int, std::vector<std::uint8_t>> PageSource::crops(const std::vector<CropRegion>& regions, double scale,
-                                                           const RGBImage* render) const {
+                                                           const CropEncoder& encode, const RGBImage* render) const {
     std::map<int, std::vector<std::uint8_t>> result;
     if (regions.empty()) return result;
     std::optional<RGBImage> image = cropFrame();
@@ -34,7 +32,7 @@ std::map<int, std::vector<std::uint8_t>> PageSource::crops(const std::vector<Cro
         const int bottom = static_cast<int>(std::clamp(y1, 0.0, static_cast<double>(image->height)));
         if (right - left < 2 || bottom - top < 2) continue;
         try {
-            result[region.id] = PNGEncoder::encode(image->cropped(left, top, right, bottom));
+            result[region.id] = encode(image->cropped(left, top, right, bottom));
         } catch (...) {
             continue;
         }

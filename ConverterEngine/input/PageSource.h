@@ -9,13 +9,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
 
 #include "core/BBox.h"
+#include "image/RGBImage.h"
 #include "input/PageText.h"
-#include "input/RGBImage.h"
 
 namespace ce {
 
@@ -24,6 +25,9 @@ struct RecognitionImage {
     RGBImage image;
     double scale = 1;
 };
+
+// Encodes a crop into the file data export writes (the pipeline passes the PNG encoder).
+using CropEncoder = std::function<std::vector<std::uint8_t>(const RGBImage&)>;
 
 // A region to cut out of a page, in page points.
 struct CropRegion {
@@ -46,12 +50,12 @@ public:
     // pages, and deskewed pages over them, turned); none for pages drawn by a renderer.
     virtual std::optional<RGBImage> cropFrame() const { return std::nullopt; }
 
-    // PNG data per region id. Cut from cropFrame() when there is one, else from
-    // `render` when given, else from render(scale). Regions that map to less than
+    // Encoded crop data per region id. Cut from cropFrame() when there is one, else
+    // from `render` when given, else from render(scale). Regions that map to less than
     // 2 pixels on either axis inside the image, or cannot be encoded, are absent; a
     // later region with an id already seen replaces the earlier crop. Never throws.
     std::map<int, std::vector<std::uint8_t>> crops(const std::vector<CropRegion>& regions, double scale,
-                                                   const RGBImage* render = nullptr) const;
+                                                   const CropEncoder& encode, const RGBImage* render = nullptr) const;
 };
 
 }  // namespace ce

@@ -8,7 +8,7 @@
 
 #include "core/BBox.h"
 #include "core/TextCell.h"
-#include "input/GrayRaster.h"
+#include "image/GrayRaster.h"
 
 namespace ce::Segments {
 

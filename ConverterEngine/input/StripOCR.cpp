@@ -7,8 +7,6 @@
 #include "core/Regex.h"
 #include "core/Unicode.h"
 #include "core/Whitespace.h"
-#include "platform/SansFont.h"
-#include "platform/TesseractRecognizer.h"
 
 namespace ce::StripOCR {
 
@@ -139,9 +137,10 @@ std::optional<GrayRaster> stretchedCrop(const GrayRaster& raster, const PixelRec
     return crop;
 }
 
-Strip drawStrip(const std::vector<PixelRect>& boxes, const GrayRaster& raster, double upscale) {
+Strip drawStrip(const std::vector<PixelRect>& boxes, const GrayRaster& raster, double upscale,
+                const LabelFont& font) {
     Strip strip;
-    strip.cropX = SansFont::typographicWidth(label, labelSize) + leftMargin + labelGap;
+    strip.cropX = font.typographicWidth(label, labelSize) + leftMargin + labelGap;
     std::vector<DrawnSize> sizes;
     double widest = 0;
     for (const PixelRect& box : boxes) {
@@ -154,7 +153,7 @@ Strip drawStrip(const std::vector<PixelRect>& boxes, const GrayRaster& raster, d
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         // Row centre line, measured from the top of the canvas.
         const double centre = verticalMargin + (static_cast<double>(i) + 0.5) * rowPitch;
-        SansFont::draw(strip.canvas, label, labelSize, leftMargin, centre + labelDrop, 0);
+        font.draw(strip.canvas, label, labelSize, leftMargin, centre + labelDrop, 0);
         if (const auto crop = stretchedCrop(raster, boxes[i]))
             drawScaled(strip.canvas, *crop, strip.cropX, centre - 0.5 * sizes[i].height, sizes[i].width,
                        sizes[i].height);
@@ -192,9 +191,9 @@ std::map<int, std::string> rowTexts(const std::vector<RecognizedLine>& pieces, i
 
 std::map<int, std::string> recognizeBatch(const std::vector<PixelRect>& boxes, const GrayRaster& raster,
                                           const std::vector<std::string>& languages, double upscale,
-                                          const TextRecognizer& recognizer) {
+                                          const TextRecognizer& recognizer, const LabelFont& font) {
     try {
-        const Strip strip = drawStrip(boxes, raster, upscale);
+        const Strip strip = drawStrip(boxes, raster, upscale, font);
         TextRecognizer::Request request;
         request.languages = languages;
         request.languageCorrection = false;
@@ -211,14 +210,8 @@ std::map<int, std::string> recognizeBatch(const std::vector<PixelRect>& boxes, c
 
 std::vector<std::optional<std::string>> recognizeRegions(const std::vector<BBox>& regions, const RGBImage& page,
                                                          const std::vector<TextCell>& tokens,
-                                                         const std::vector<std::string>& languages, double scale) {
-    return recognizeRegions(regions, page, tokens, languages, scale, TesseractRecognizer::shared());
-}
-
-std::vector<std::optional<std::string>> recognizeRegions(const std::vector<BBox>& regions, const RGBImage& page,
-                                                         const std::vector<TextCell>& tokens,
                                                          const std::vector<std::string>& languages, double scale,
-                                                         const TextRecognizer& recognizer) {
+                                                         const TextRecognizer& recognizer, const LabelFont& font) {
     std::vector<std::optional<std::string>> result(regions.size());
     try {
         std::vector<double> heights;
@@ -247,7 +240,7 @@ std::vector<std::optional<std::string>> recognizeRegions(const std::vector<BBox>
             const std::size_t end = std::min(kept.size(), start + batchSize);
             const std::vector<PixelRect> batch(boxes.begin() + static_cast<std::ptrdiff_t>(start),
                                                boxes.begin() + static_cast<std::ptrdiff_t>(end));
-            for (auto& [row, text] : recognizeBatch(batch, *raster, languages, upscale, recognizer))
+            for (auto& [row, text] : recognizeBatch(batch, *raster, languages, upscale, recognizer, font))
                 result[kept[start + static_cast<std::size_t>(row)]] = std::move(text);
         }
     } catch (const std::exception&) {

@@ -16,8 +16,9 @@
 
 #include "core/BBox.h"
 #include "core/TextCell.h"
-#include "input/GrayRaster.h"
-#include "input/RGBImage.h"
+#include "image/GrayRaster.h"
+#include "image/RGBImage.h"
+#include "input/LabelFont.h"
 #include "input/TextRecognizer.h"
 
 namespace ce::StripOCR {
@@ -53,16 +54,12 @@ struct Strip {
 
 // One optional text per region (page points, top-left origin), read from the page
 // image at `scale` pixels per point; `tokens` give the typical text height (their box
-// heights only). Never throws: whatever cannot be read stays none.
-std::vector<std::optional<std::string>> recognizeRegions(const std::vector<BBox>& regions, const RGBImage& page,
-                                                         const std::vector<TextCell>& tokens,
-                                                         const std::vector<std::string>& languages, double scale);
-
-// The same with a given recogniser.
+// heights only). Strips are labelled with `font` and read by `recognizer`. Never
+// throws: whatever cannot be read stays none.
 std::vector<std::optional<std::string>> recognizeRegions(const std::vector<BBox>& regions, const RGBImage& page,
                                                          const std::vector<TextCell>& tokens,
                                                          const std::vector<std::string>& languages, double scale,
-                                                         const TextRecognizer& recognizer);
+                                                         const TextRecognizer& recognizer, const LabelFont& font);
 
 // The ink inside a box (x0, y0, x1, y1) of the raster, with a 2-pixel margin, clipped
 // to the raster. The box is first shrunk by 8 % of its width and 12 % of its height
@@ -78,7 +75,8 @@ std::optional<GrayRaster> stretchedCrop(const GrayRaster& raster, const PixelRec
 // taller than the row pitch nor wider than maxCropWidth (it shrinks, keeping its
 // shape), so rows never overlap and the canvas stays bounded. Throws EngineError when
 // the label font cannot be loaded.
-Strip drawStrip(const std::vector<PixelRect>& boxes, const GrayRaster& raster, double upscale);
+Strip drawStrip(const std::vector<PixelRect>& boxes, const GrayRaster& raster, double upscale,
+                const LabelFont& font);
 
 // The text of each row (0-based) of a strip of `rows` rows from the recognised
 // pieces: a piece belongs to the row under its vertical centre, counts only when it
@@ -91,6 +89,6 @@ std::map<int, std::string> rowTexts(const std::vector<RecognizedLine>& pieces, i
 // strip that cannot be drawn or recognised gives no rows.
 std::map<int, std::string> recognizeBatch(const std::vector<PixelRect>& boxes, const GrayRaster& raster,
                                           const std::vector<std::string>& languages, double upscale,
-                                          const TextRecognizer& recognizer);
+                                          const TextRecognizer& recognizer, const LabelFont& font);
 
 }  // namespace ce::StripOCR

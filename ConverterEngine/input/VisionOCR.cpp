@@ -10,7 +10,6 @@
 #include "core/Whitespace.h"
 #include "input/Segments.h"
 #include "input/Skew.h"
-#include "platform/TesseractRecognizer.h"
 
 namespace ce {
 
@@ -69,7 +68,8 @@ VisionOCR::Observations VisionOCR::observe(const RGBImage& image, double scale) 
     request.languageCorrection = true;
     request.layout = TextRecognizer::Layout::page;
     request.pixelsPerPoint = scale;
-    const TextRecognizer& recognizer = recognizer_ ? *recognizer_ : TesseractRecognizer::shared();
+    if (!recognizer_) throw EngineError::textRecognition("no text recogniser");
+    const TextRecognizer& recognizer = *recognizer_;
     Observations observations;
     observations.results = recognizer.recognize({image.pixels.data(), image.width, image.height, 3}, request);
     observations.width = image.width;
@@ -139,15 +139,6 @@ PageText VisionOCR::pageText(const Observations& observations, const RGBImage& i
 
 PageText VisionOCR::recognize(const RGBImage& image, double scale) const {
     return pageText(observe(image, scale), image, 0);
-}
-
-std::vector<std::string> VisionOCR::languages(const std::optional<std::string>& code) {
-    if (!code) return {};
-    if (*code == "en") return {"en-US"};
-    if (*code == "es") return {"es-ES", "en-US"};
-    if (*code == "zh" || *code == "en-zh") return {"zh-Hans", "en-US"};
-    if (*code == "zh-hant") return {"zh-Hant", "en-US"};
-    return {};
 }
 
 std::optional<GrayRaster> VisionOCR::grayRaster(const RGBImage& image) { return GrayRaster::of(image); }

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "input/GrayRaster.h"
+#include "image/GrayRaster.h"
+#include "image/RGBImage.h"
 #include "input/PageText.h"
-#include "input/RGBImage.h"
 #include "input/TextRecognizer.h"
 
 namespace ce {
@@ -42,7 +42,7 @@ public:
     };
 
     // `languages`: recognition codes in priority order ("en-US"); empty means automatic.
-    // The recogniser is Tesseract unless one is given.
+    // Without a recogniser, observe() and recognize() fail with EngineError::textRecognition.
     VisionOCR(std::vector<std::string> languages, double segmentGap = defaultSegmentGap,
               std::shared_ptr<const TextRecognizer> recognizer = nullptr);
 
@@ -60,11 +60,6 @@ public:
 
     // observe() then pageText() on the same image without rotation.
     PageText recognize(const RGBImage& image, double scale) const;
-
-    // The recognition-language presets: "en" -> en-US; "es" -> es-ES, en-US;
-    // "zh" and "en-zh" -> zh-Hans, en-US; "zh-hant" -> zh-Hant, en-US; anything else,
-    // or none, -> empty (automatic). Case-sensitive.
-    static std::vector<std::string> languages(const std::optional<std::string>& code);
 
     // The image as a grey raster; none when the image is empty or malformed.
     static std::optional<GrayRaster> grayRaster(const RGBImage& image);

@@ -6,7 +6,7 @@
 
 #include "core/DocLabel.h"
 #include "core/EngineError.h"
-#include "input/Resample.h"
+#include "image/Resample.h"
 #include "models/ModelStore.h"
 
 namespace ce {
@@ -44,8 +44,9 @@ MultiArray pixelBufferInput(const RGBImage& image) {
 
 }  // namespace
 
-LayoutDetector::LayoutDetector(const std::filesystem::path& modelDirectory, ComputeUnits computeUnits)
-    : model_(ModelStore::load("LayoutDetector", modelDirectory, computeUnits)) {}
+LayoutDetector::LayoutDetector(const std::filesystem::path& modelDirectory, ComputeUnits computeUnits,
+                               const ModelRuntime& runtime)
+    : model_(ModelStore::load("LayoutDetector", modelDirectory, computeUnits, runtime)) {}
 
 LayoutDetector::LayoutDetector(std::shared_ptr<const Model> model) : model_(std::move(model)) {}
 

@@ -12,8 +12,9 @@
 
 #include "core/Cluster.h"
 #include "core/ComputeUnits.h"
-#include "input/RGBImage.h"
+#include "image/RGBImage.h"
 #include "models/Model.h"
+#include "models/ModelRuntime.h"
 
 namespace ce {
 
@@ -23,7 +24,8 @@ public:
     static constexpr float scoreThreshold = 0.3f;
 
     // Loads "LayoutDetector" from the folder through ModelStore::load; rethrows its errors.
-    LayoutDetector(const std::filesystem::path& modelDirectory, ComputeUnits computeUnits);
+    LayoutDetector(const std::filesystem::path& modelDirectory, ComputeUnits computeUnits,
+                   const ModelRuntime& runtime);
     explicit LayoutDetector(std::shared_ptr<const Model> model);
 
     const Model& model() const { return *model_; }

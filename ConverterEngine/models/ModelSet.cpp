@@ -2,16 +2,16 @@
 
 namespace ce {
 
-ModelSet::ModelSet(ModelLocation location, ComputeUnits computeUnits)
-    : location_(std::move(location)), computeUnits_(computeUnits) {}
+ModelSet::ModelSet(ModelLocation location, ComputeUnits computeUnits, ModelRuntime runtime)
+    : location_(std::move(location)), computeUnits_(computeUnits), runtime_(std::move(runtime)) {}
 
 LayoutDetector& ModelSet::layoutDetectorLocked() {
-    if (!layoutDetector_) layoutDetector_ = std::make_unique<LayoutDetector>(location_.url(), computeUnits_);
+    if (!layoutDetector_) layoutDetector_ = std::make_unique<LayoutDetector>(location_.url(), computeUnits_, runtime_);
     return *layoutDetector_;
 }
 
 const TableFormer& ModelSet::tableFormerLocked() {
-    if (!tableFormer_) tableFormer_ = std::make_unique<TableFormer>(TableModels::load(location_.url(), computeUnits_));
+    if (!tableFormer_) tableFormer_ = std::make_unique<TableFormer>(TableModels::load(location_.url(), computeUnits_, runtime_));
     return *tableFormer_;
 }
 

@@ -15,6 +15,7 @@
 #include "core/ComputeUnits.h"
 #include "models/LayoutDetector.h"
 #include "models/ModelLocation.h"
+#include "models/ModelRuntime.h"
 #include "models/TableFormer.h"
 
 namespace ce {
@@ -24,8 +25,9 @@ public:
     static constexpr std::array<std::string_view, 4> names = {"LayoutDetector", "TableEncoder",
                                                               "TableDecoderStep", "TableCellHead"};
 
-    // Stores the location and compute units; touches no file.
-    ModelSet(ModelLocation location, ComputeUnits computeUnits);
+    // Stores the location, compute units and the runtime models are loaded with;
+    // touches no file.
+    ModelSet(ModelLocation location, ComputeUnits computeUnits, ModelRuntime runtime);
     ModelSet(const ModelSet&) = delete;
     ModelSet& operator=(const ModelSet&) = delete;
 
@@ -62,6 +64,7 @@ private:
 
     const ModelLocation location_;
     const ComputeUnits computeUnits_;
+    const ModelRuntime runtime_;
     std::mutex layoutLock_;
     std::mutex tableLock_;
     std::unique_ptr<LayoutDetector> layoutDetector_;  // guarded by layoutLock_

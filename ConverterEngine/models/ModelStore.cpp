@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include "core/EngineError.h"
-#include "platform/TorchModel.h"
 
 namespace ce::ModelStore {
 
@@ -43,12 +42,12 @@ std::filesystem::path uniqueTemporaryFolder(const std::filesystem::path& cacheFo
 
 std::filesystem::path compileIntoCache(const std::string& name, const std::filesystem::path& package,
                                        const std::filesystem::path& cacheFolder,
-                                       const std::filesystem::path& target) {
+                                       const std::filesystem::path& target, const ModelRuntime& runtime) {
     std::filesystem::create_directories(cacheFolder);
     const std::filesystem::path temporary = uniqueTemporaryFolder(cacheFolder, name);
     std::error_code ignored;
     try {
-        TorchModel::compile(package, temporary);
+        runtime.compile(package, temporary);
     } catch (...) {
         std::filesystem::remove_all(temporary, ignored);
         throw;
@@ -89,10 +88,10 @@ long long modificationTime(const std::filesystem::path& path) {
 }
 
 std::shared_ptr<const Model> load(const std::string& name, const std::filesystem::path& directory,
-                                  ComputeUnits computeUnits) {
+                                  ComputeUnits computeUnits, const ModelRuntime& runtime) {
     std::error_code ignored;
     const std::filesystem::path compiled = directory / (name + ".mlmodelc");
-    if (std::filesystem::exists(compiled, ignored)) return TorchModel::load(name, compiled, computeUnits);
+    if (std::filesystem::exists(compiled, ignored)) return runtime.load(name, compiled, computeUnits);
 
     const std::filesystem::path package = directory / (name + ".mlpackage");
     if (!std::filesystem::exists(package, ignored)) throw EngineError::modelMissing(package.string());
@@ -102,13 +101,13 @@ std::shared_ptr<const Model> load(const std::string& name, const std::filesystem
         cacheFolder / (name + "-" + std::to_string(modificationTime(package)) + ".mlmodelc");
     if (std::filesystem::exists(target, ignored)) {
         try {
-            return TorchModel::load(name, target, computeUnits);
+            return runtime.load(name, target, computeUnits);
         } catch (const ModelRuntimeError&) {
             // A broken cached compilation: drop it and compile the package once more.
             std::filesystem::remove_all(target, ignored);
         }
     }
-    return TorchModel::load(name, compileIntoCache(name, package, cacheFolder, target), computeUnits);
+    return runtime.load(name, compileIntoCache(name, package, cacheFolder, target, runtime), computeUnits);
 }
 
 }  // namespace ce::ModelStore

@@ -13,6 +13,7 @@
 
 #include "core/ComputeUnits.h"
 #include "models/Model.h"
+#include "models/ModelRuntime.h"
 
 namespace ce::ModelStore {
 
@@ -27,10 +28,11 @@ std::filesystem::path cacheDirectory();
 // zero), or 0 when it cannot be read.
 long long modificationTime(const std::filesystem::path& path);
 
-// Throws EngineError::modelMissing with the package path when neither form exists,
-// ModelRuntimeError when a model cannot be compiled or loaded, and
-// std::filesystem::filesystem_error when the cache cannot be written.
+// Compiles and loads through `runtime`. Throws EngineError::modelMissing with the
+// package path when neither form exists, ModelRuntimeError when a model cannot be
+// compiled or loaded, and std::filesystem::filesystem_error when the cache cannot be
+// written.
 std::shared_ptr<const Model> load(const std::string& name, const std::filesystem::path& directory,
-                                  ComputeUnits computeUnits);
+                                  ComputeUnits computeUnits, const ModelRuntime& runtime);
 
 }  // namespace ce::ModelStore

@@ -9,7 +9,7 @@
 
 #include "core/EngineError.h"
 #include "core/Whitespace.h"
-#include "models/CVResize.h"
+#include "image/CVResize.h"
 #include "models/OTSL.h"
 #include "models/TableMatcher.h"
 

@@ -17,7 +17,7 @@
 #include "core/BBox.h"
 #include "core/TableStructure.h"
 #include "core/TextCell.h"
-#include "input/RGBImage.h"
+#include "image/RGBImage.h"
 #include "models/TableModels.h"
 
 namespace ce {

@@ -4,11 +4,12 @@
 
 namespace ce {
 
-TableModels TableModels::load(const std::filesystem::path& modelDirectory, ComputeUnits computeUnits) {
+TableModels TableModels::load(const std::filesystem::path& modelDirectory, ComputeUnits computeUnits,
+                             const ModelRuntime& runtime) {
     TableModels models;
-    models.encoder = ModelStore::load("TableEncoder", modelDirectory, computeUnits);
-    models.step = ModelStore::load("TableDecoderStep", modelDirectory, computeUnits);
-    models.head = ModelStore::load("TableCellHead", modelDirectory, computeUnits);
+    models.encoder = ModelStore::load("TableEncoder", modelDirectory, computeUnits, runtime);
+    models.step = ModelStore::load("TableDecoderStep", modelDirectory, computeUnits, runtime);
+    models.head = ModelStore::load("TableCellHead", modelDirectory, computeUnits, runtime);
     return models;
 }
 

@@ -9,6 +9,7 @@
 
 #include "core/ComputeUnits.h"
 #include "models/Model.h"
+#include "models/ModelRuntime.h"
 
 namespace ce {
 
@@ -19,7 +20,8 @@ struct TableModels {
 
     // Loads the three models in the order encoder, step, head through ModelStore::load;
     // the first error is rethrown as it is.
-    static TableModels load(const std::filesystem::path& modelDirectory, ComputeUnits computeUnits);
+    static TableModels load(const std::filesystem::path& modelDirectory, ComputeUnits computeUnits,
+                            const ModelRuntime& runtime);
 };
 
 }  // namespace ce

@@ -6,7 +6,7 @@
 #include "core/StringUtils.h"
 #include "core/Utf8.h"
 #include "core/Whitespace.h"
-#include "input/PNGHeader.h"
+#include "image/PNGHeader.h"
 #include "output/DOCXNamespaces.h"
 
 namespace ce::DOCXWriter {

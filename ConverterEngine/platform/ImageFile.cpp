@@ -12,7 +12,7 @@
 #include <stb/stb_image.h>
 
 #include "core/EngineError.h"
-#include "input/Resample.h"
+#include "image/Resample.h"
 #include "platform/Vips.h"
 
 namespace ce::ImageFile {

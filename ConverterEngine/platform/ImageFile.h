@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "input/RGBImage.h"
+#include "image/RGBImage.h"
 
 namespace ce::ImageFile {
 

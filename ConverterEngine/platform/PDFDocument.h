@@ -17,7 +17,7 @@
 #include <string>
 #include <thread>
 
-#include "input/RGBImage.h"
+#include "image/RGBImage.h"
 
 struct fz_context;
 struct fz_document;

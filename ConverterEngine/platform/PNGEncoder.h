@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "input/RGBImage.h"
+#include "image/RGBImage.h"
 
 namespace ce::PNGEncoder {
 

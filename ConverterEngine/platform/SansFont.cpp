@@ -123,4 +123,18 @@ void draw(GrayRaster& raster, std::string_view text, double size, double x, doub
     FT_Set_Transform(ft, nullptr, nullptr);
 }
 
+const LabelFont& labelFont() {
+    struct Font final : LabelFont {
+        double typographicWidth(std::string_view text, double size) const override {
+            return SansFont::typographicWidth(text, size);
+        }
+        void draw(GrayRaster& raster, std::string_view text, double size, double x, double baselineY,
+                  std::uint8_t grey) const override {
+            SansFont::draw(raster, text, size, x, baselineY, grey);
+        }
+    };
+    static const Font font;
+    return font;
+}
+
 }  // namespace ce::SansFont

@@ -10,7 +10,8 @@
 #include <filesystem>
 #include <string_view>
 
-#include "input/GrayRaster.h"
+#include "image/GrayRaster.h"
+#include "input/LabelFont.h"
 
 namespace ce::SansFont {
 
@@ -26,5 +27,8 @@ double typographicWidth(std::string_view text, double size);
 // downwards), anti-aliased, blending towards `grey`; glyph parts outside the raster
 // are clipped. Throws EngineError::textRecognition when the font cannot be loaded.
 void draw(GrayRaster& raster, std::string_view text, double size, double x, double baselineY, std::uint8_t grey);
+
+// The font as strip recognition's label font (typographicWidth and draw above).
+const LabelFont& labelFont();
 
 }  // namespace ce::SansFont

@@ -37,24 +37,20 @@ bool sendToJournal(const Log::Entry& entry) {
 
 }  // namespace
 
-std::string fallbackLine(const Log::Entry& entry) {
-    std::string line(Log::subsystem);
-    line += '[';
-    line += Log::name(entry.category);
-    line += "] ";
-    line += Log::name(entry.level);
-    line += ": ";
-    line += entry.redacted();
-    line += '\n';
-    return line;
-}
-
 void write(const Log::Entry& entry, const Options& options) {
     if (options.useJournal && sendToJournal(entry)) return;
     if (!options.fallback) return;
-    const std::string line = fallbackLine(entry);
+    const std::string line = Log::fallbackLine(entry);
     std::fwrite(line.data(), 1, line.size(), options.fallback);
     std::fflush(options.fallback);
+}
+
+Log::Sink& sink() {
+    struct Journal final : Log::Sink {
+        void write(const Log::Entry& entry) override { SystemLog::write(entry); }
+    };
+    static Journal journal;
+    return journal;
 }
 
 }  // namespace ce::platform::SystemLog

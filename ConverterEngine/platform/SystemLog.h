@@ -16,9 +16,10 @@ struct Options {
     std::FILE* fallback = stderr;
 };
 
-// The fallback line: "ziv.uzerov.irevora[engine] error: text\n".
-std::string fallbackLine(const Log::Entry& entry);
-
+// Sends the entry to the journal, or writes Log::fallbackLine to `fallback`.
 void write(const Log::Entry& entry, const Options& options = {});
+
+// The journal as the log's system sink.
+Log::Sink& sink();
 
 }  // namespace ce::platform::SystemLog

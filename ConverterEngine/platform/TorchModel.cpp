@@ -1,4 +1,5 @@
-// The only translation unit (with TorchStandInModels.cpp) that includes libtorch.
+// The engine's only translation unit that includes libtorch (the stand-in model builder in
+// testsupport/, which is not shipped, is the other).
 #include "platform/TorchModel.h"
 
 #include <algorithm>

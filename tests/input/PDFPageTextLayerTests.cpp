@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/Unicode.h"
-#include "input/PDFPageSource.h"
 #include "input/TestFiles.h"
+#include "pipeline/PDFPageSource.h"
 
 using namespace ce;
 using ce::testing::makePDF;

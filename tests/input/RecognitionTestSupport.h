@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "input/GrayRaster.h"
-#include "input/RGBImage.h"
+#include "image/GrayRaster.h"
+#include "image/RGBImage.h"
 #include "input/TextRecognizer.h"
 #include "platform/SansFont.h"
 #include "platform/TesseractLanguages.h"

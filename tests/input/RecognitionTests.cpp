@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/ConversionOptions.h"
 #include "input/RecognitionTestSupport.h"
 #include "input/StripOCR.h"
 #include "input/VisionOCR.h"
+#include "pipeline/PlatformServices.h"
 
 using namespace ce;
 using namespace ce::testing;
@@ -43,7 +45,7 @@ TEST_F(Recognition, SkewedScanIsMeasuredAndStraightened) {
     const GrayRaster upright = drawnLines(1200, 900, pageLines, 28, 80, baselines());
     const RGBImage scan = rgbOf(turned(upright, 2));
     const double scale = 4;
-    const VisionOCR ocr(VisionOCR::languages("en"));
+    const VisionOCR ocr(Languages::recognitionLanguages("en"), VisionOCR::defaultSegmentGap, PlatformServices::textRecognizer());
     const auto observations = ocr.observe(scan, scale);
     ASSERT_TRUE(observations.skewDegrees.has_value());
     EXPECT_NEAR(*observations.skewDegrees, 2, 0.35);
@@ -75,7 +77,7 @@ TEST_F(Recognition, WideGapSplitsALineIntoSegments) {
     const RGBImage image = rgbOf(page);
     // Word spaces of this font are about half the tight line height; a gap of 0.8
     // line heights keeps words together and still splits at the column gap.
-    const PageText text = VisionOCR(VisionOCR::languages("en"), 0.8).recognize(image, 300.0 / 72.0);
+    const PageText text = VisionOCR(Languages::recognitionLanguages("en"), 0.8, PlatformServices::textRecognizer()).recognize(image, 300.0 / 72.0);
     ASSERT_EQ(text.words.size(), 3u);
     ASSERT_EQ(text.segments.size(), 2u);
     EXPECT_EQ(text.segments[0].text, "Total amount");
@@ -97,7 +99,8 @@ TEST_F(Recognition, StripReadsSmallRegions) {
     }
     TextCell token;
     token.bbox = {0, 0, 40, 9};  // 18 pixels high
-    const auto texts = StripOCR::recognizeRegions(regions, rgbOf(page), {token}, VisionOCR::languages("en"), scale);
+    const auto texts = StripOCR::recognizeRegions(regions, rgbOf(page), {token}, Languages::recognitionLanguages("en"), scale,
+                                                  *PlatformServices::textRecognizer(), PlatformServices::labelFont());
     ASSERT_EQ(texts.size(), cells.size());
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (cells[i].empty())

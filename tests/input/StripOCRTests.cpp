@@ -4,6 +4,7 @@
 
 #include "input/RecognitionTestSupport.h"
 #include "input/StripOCR.h"
+#include "platform/SansFont.h"
 
 using namespace ce;
 using ce::testing::FakeRecognizer;
@@ -107,7 +108,7 @@ TEST(StripOCRRegions, TypicalHeightDecidesWhichRegionsAreRead) {
     page.cell(5, 20);
     FakeRecognizer fake(labelledRows);
     const auto texts = StripOCR::recognizeRegions(page.regions, ce::testing::rgbOf(page.raster),
-                                                  tokensOfHeights({40, 10, 30, 20}), {"en-US"}, 1, fake);
+                                                  tokensOfHeights({40, 10, 30, 20}), {"en-US"}, 1, fake, SansFont::labelFont());
     EXPECT_EQ(texts, (std::vector<std::optional<std::string>>{"r0", std::nullopt, "r1", std::nullopt, "r2"}));
     const auto calls = fake.calls();
     ASSERT_EQ(calls.size(), 1u);
@@ -135,7 +136,7 @@ TEST(StripOCRRegions, InkHeightAndWidthLimitsAreInclusive) {
         page.cell(c.inkWidth, c.inkHeight);
         FakeRecognizer fake(labelledRows);
         const auto texts = StripOCR::recognizeRegions(page.regions, ce::testing::rgbOf(page.raster),
-                                                      tokensOfHeights({c.typical}), {}, 1, fake);
+                                                      tokensOfHeights({c.typical}), {}, 1, fake, SansFont::labelFont());
         EXPECT_EQ(texts[0].has_value(), c.read) << c.typical << " " << c.inkWidth << "x" << c.inkHeight;
     }
 }
@@ -145,7 +146,7 @@ TEST(StripOCRRegions, NoUsableTokensMeansNoRecognition) {
     page.cell(40, 20);
     FakeRecognizer fake(labelledRows);
     for (const auto& tokens : {std::vector<TextCell>{}, tokensOfHeights({2, 1.5})}) {
-        const auto texts = StripOCR::recognizeRegions(page.regions, ce::testing::rgbOf(page.raster), tokens, {}, 1, fake);
+        const auto texts = StripOCR::recognizeRegions(page.regions, ce::testing::rgbOf(page.raster), tokens, {}, 1, fake, SansFont::labelFont());
         EXPECT_EQ(texts, (std::vector<std::optional<std::string>>{std::nullopt}));
     }
     EXPECT_TRUE(fake.calls().empty());
@@ -159,7 +160,7 @@ TEST(StripOCRRegions, FortyOneRegionsMakeTwoBatchesAndAFailedBatchStaysEmpty) {
         return labelledRows(call, index);
     });
     const auto texts = StripOCR::recognizeRegions(page.regions, ce::testing::rgbOf(page.raster),
-                                                  tokensOfHeights({12}), {}, 1, fake);
+                                                  tokensOfHeights({12}), {}, 1, fake, SansFont::labelFont());
     const auto calls = fake.calls();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].image.height, 3168);  // trunc(40 x 76.8 + 96)
@@ -172,7 +173,7 @@ TEST(StripOCRStrip, CropsStayInsideTheirRowsAndWithinTheWidthCap) {
     // A crop drawn 3 times its size would be 120 pixels high, taller than a row: it
     // shrinks to the row pitch and stays inside its row.
     GrayRaster page = GrayRaster::filled(3000, 200, 0);
-    const StripOCR::Strip strip = StripOCR::drawStrip({{0, 0, 10, 40}}, page, 3);
+    const StripOCR::Strip strip = StripOCR::drawStrip({{0, 0, 10, 40}}, page, 3, SansFont::labelFont());
     const int cropColumn = static_cast<int>(strip.cropX) + 5;
     int firstDark = -1, lastDark = -1;
     for (int y = 0; y < strip.canvas.height; ++y)
@@ -185,7 +186,7 @@ TEST(StripOCRStrip, CropsStayInsideTheirRowsAndWithinTheWidthCap) {
     EXPECT_GT(lastDark - firstDark, 70);
 
     // A crop 2000 pixels wide at k = 3 would be 6000 wide: it is capped at 4096.
-    const StripOCR::Strip wide = StripOCR::drawStrip({{0, 0, 2000, 20}}, page, 3);
+    const StripOCR::Strip wide = StripOCR::drawStrip({{0, 0, 2000, 20}}, page, 3, SansFont::labelFont());
     EXPECT_EQ(wide.canvas.width, static_cast<int>(wide.cropX + StripOCR::maxCropWidth + StripOCR::rightMargin));
     EXPECT_EQ(wide.canvas.height, 172);
     EXPECT_GT(wide.cropX, 48 + 16.8 + 40);  // the label "No." is about 46 pixels wide

@@ -5,10 +5,10 @@
 
 #include "core/ConversionOptions.h"
 #include "core/EngineError.h"
+#include "input/RecognitionTestSupport.h"
 #include "input/Segments.h"
 #include "input/Skew.h"
 #include "input/VisionOCR.h"
-#include "input/RecognitionTestSupport.h"
 
 using namespace ce;
 using ce::testing::FakeRecognizer;
@@ -48,9 +48,9 @@ TEST(VisionOCRLanguages, PresetTable) {
         {"EN", {}},
         {"auto", {}},
     };
-    for (const auto& [code, expected] : cases) EXPECT_EQ(VisionOCR::languages(code), expected) << code.value_or("none");
+    for (const auto& [code, expected] : cases) EXPECT_EQ(Languages::recognitionLanguages(code), expected) << code.value_or("none");
     for (const auto language : Languages::allCases())
-        EXPECT_EQ(Languages::ocrLanguages(language), VisionOCR::languages(std::string(Languages::rawValue(language))));
+        EXPECT_EQ(Languages::ocrLanguages(language), Languages::recognitionLanguages(std::string(Languages::rawValue(language))));
 }
 
 struct SkewCase {

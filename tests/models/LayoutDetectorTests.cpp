@@ -4,12 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "core/EngineError.h"
-#include "input/PDFPageSource.h"
 #include "models/LayoutDetector.h"
 #include "models/LayoutPostprocessor.h"
 #include "models/ModelSet.h"
 #include "models/ModelTestSupport.h"
-#include "platform/StandInModels.h"
+#include "pipeline/PDFPageSource.h"
+#include "pipeline/PlatformServices.h"
+#include "testsupport/StandInModels.h"
 
 namespace ce {
 namespace {
@@ -155,7 +156,7 @@ TEST_F(LayoutStandInTest, DetectsThroughTheModelSetWithEitherInputKind) {
         SCOPED_TRACE(imageInput ? "pixel buffer input" : "planar float input");
         const auto folder = models / (imageInput ? "bgra" : "planar");
         StandInModels::writeLayoutDetector(folder, scripted(imageInput));
-        ModelSet set(ModelLocation::directory(folder), ComputeUnits::all);
+        ModelSet set(ModelLocation::directory(folder), ComputeUnits::all, PlatformServices::modelRuntime());
         const auto clusters = set.withLayoutDetector([](LayoutDetector& detector) {
             return detector.detect(RGBImage::filled(1224, 1584, 250, 250, 250), 612, 792);
         });
@@ -177,7 +178,7 @@ TEST_F(LayoutStandInTest, CorpusPageGoesThroughDetectionAndPostProcessing) {
     const std::vector<TextCell> lines = text ? text->lines : std::vector<TextCell>{};
 
     StandInModels::writeLayoutDetector(models, scripted(false));
-    ModelSet set(ModelLocation::directory(models), ComputeUnits::all);
+    ModelSet set(ModelLocation::directory(models), ComputeUnits::all, PlatformServices::modelRuntime());
     const auto detected = set.withLayoutDetector(
         [&](LayoutDetector& detector) { return detector.detect(image, page.width(), page.height()); });
     ASSERT_EQ(detected.size(), 3u);

@@ -10,10 +10,11 @@
 #include "core/EngineError.h"
 #include "models/ModelSet.h"
 #include "models/ModelStore.h"
-#include "models/MultiArray.h"
-#include "platform/StandInModels.h"
-#include "platform/TorchModel.h"
 #include "models/ModelTestSupport.h"
+#include "models/MultiArray.h"
+#include "pipeline/PlatformServices.h"
+#include "platform/TorchModel.h"
+#include "testsupport/StandInModels.h"
 
 namespace ce {
 namespace {
@@ -95,7 +96,7 @@ TEST_F(ModelStoreTest, PackageCompilesIntoCacheNamedByWholeSecondsAndServesStrid
     const auto package = StandInModels::writeLayoutDetector(models, options);
     setModificationTime(package, 1000, 750000);
 
-    const auto model = ModelStore::load("LayoutDetector", models, ComputeUnits::cpuAndGPU);
+    const auto model = ModelStore::load("LayoutDetector", models, ComputeUnits::cpuAndGPU, PlatformServices::modelRuntime());
     EXPECT_TRUE(std::filesystem::exists(cacheFolder() / "LayoutDetector-1000.mlmodelc" / "model.pt"));
     EXPECT_EQ(model->name(), "LayoutDetector");
     EXPECT_EQ(model->computeUnits(), ComputeUnits::cpuAndGPU);
@@ -118,7 +119,7 @@ TEST_F(ModelStoreTest, CompiledModelInTheFolderIsPreferredAndTheCacheUntouched) 
     TorchModel::compile(writeMarkedLayout(scratch, 1.0f), models / "LayoutDetector.mlmodelc");
     writeMarkedLayout(models, 2.0f);
 
-    const auto model = ModelStore::load("LayoutDetector", models, ComputeUnits::all);
+    const auto model = ModelStore::load("LayoutDetector", models, ComputeUnits::all, PlatformServices::modelRuntime());
     EXPECT_EQ(firstLogit(*model), 1.0f);
     EXPECT_FALSE(std::filesystem::exists(cache));
 }
@@ -126,15 +127,15 @@ TEST_F(ModelStoreTest, CompiledModelInTheFolderIsPreferredAndTheCacheUntouched) 
 TEST_F(ModelStoreTest, TouchingThePackageRecompilesAndKeepsTheOldCopy) {
     const auto package = writeMarkedLayout(models, 1.0f);
     setModificationTime(package, 1000, 0);
-    EXPECT_EQ(firstLogit(*ModelStore::load("LayoutDetector", models, ComputeUnits::all)), 1.0f);
+    EXPECT_EQ(firstLogit(*ModelStore::load("LayoutDetector", models, ComputeUnits::all, PlatformServices::modelRuntime())), 1.0f);
 
     // Same modification time: the cached compilation is reused, even though the package changed.
     writeMarkedLayout(models, 2.0f);
     setModificationTime(package, 1000, 0);
-    EXPECT_EQ(firstLogit(*ModelStore::load("LayoutDetector", models, ComputeUnits::all)), 1.0f);
+    EXPECT_EQ(firstLogit(*ModelStore::load("LayoutDetector", models, ComputeUnits::all, PlatformServices::modelRuntime())), 1.0f);
 
     setModificationTime(package, 2000, 0);
-    EXPECT_EQ(firstLogit(*ModelStore::load("LayoutDetector", models, ComputeUnits::all)), 2.0f);
+    EXPECT_EQ(firstLogit(*ModelStore::load("LayoutDetector", models, ComputeUnits::all, PlatformServices::modelRuntime())), 2.0f);
     EXPECT_TRUE(std::filesystem::exists(cacheFolder() / "LayoutDetector-1000.mlmodelc"));
     EXPECT_TRUE(std::filesystem::exists(cacheFolder() / "LayoutDetector-2000.mlmodelc"));
     // No temporary compile folders are left behind.
@@ -150,7 +151,7 @@ TEST_F(ModelStoreTest, ConcurrentFirstLoadsShareOneCacheEntry) {
         std::vector<std::jthread> threads;
         for (std::size_t k = 0; k < results.size(); ++k) {
             threads.emplace_back([&, k] {
-                results[k] = firstLogit(*ModelStore::load("LayoutDetector", models, ComputeUnits::all));
+                results[k] = firstLogit(*ModelStore::load("LayoutDetector", models, ComputeUnits::all, PlatformServices::modelRuntime()));
             });
         }
     }
@@ -170,13 +171,13 @@ TEST_F(ModelStoreTest, BrokenCachedCompilationIsReplaced) {
     std::ofstream(broken / "model.pt") << "not a model";
     std::filesystem::copy_file(package / "metadata.json", broken / "metadata.json");
 
-    EXPECT_EQ(firstLogit(*ModelStore::load("LayoutDetector", models, ComputeUnits::all)), 3.0f);
+    EXPECT_EQ(firstLogit(*ModelStore::load("LayoutDetector", models, ComputeUnits::all, PlatformServices::modelRuntime())), 3.0f);
     EXPECT_EQ(firstLogit(*TorchModel::load("LayoutDetector", broken, ComputeUnits::all)), 3.0f);
 }
 
 TEST_F(ModelStoreTest, BadInputsAreTypedErrors) {
     writeMarkedLayout(models, 1.0f);
-    const auto model = ModelStore::load("LayoutDetector", models, ComputeUnits::all);
+    const auto model = ModelStore::load("LayoutDetector", models, ComputeUnits::all, PlatformServices::modelRuntime());
     EXPECT_THROW(model->predict({}), ModelRuntimeError);
     FeatureValues wrongShape;
     wrongShape.emplace("image", MultiArray::fromFloats({2, 2}, {1, 2, 3, 4}));
@@ -190,7 +191,7 @@ TEST_F(ModelStoreTest, BadInputsAreTypedErrors) {
 
 TEST_F(ModelStoreTest, MissingModelNamesThePackagePath) {
     try {
-        ModelStore::load("TableEncoder", models, ComputeUnits::all);
+        ModelStore::load("TableEncoder", models, ComputeUnits::all, PlatformServices::modelRuntime());
         FAIL() << "no error";
     } catch (const EngineError& error) {
         EXPECT_EQ(error.kind(), EngineError::Kind::modelMissing);
@@ -200,9 +201,9 @@ TEST_F(ModelStoreTest, MissingModelNamesThePackagePath) {
 
 TEST_F(ModelStoreTest, UnloadableCompiledModelIsATypedError) {
     std::filesystem::create_directories(models / "LayoutDetector.mlmodelc");
-    EXPECT_THROW(ModelStore::load("LayoutDetector", models, ComputeUnits::all), ModelRuntimeError);
+    EXPECT_THROW(ModelStore::load("LayoutDetector", models, ComputeUnits::all, PlatformServices::modelRuntime()), ModelRuntimeError);
     std::ofstream(models / "LayoutDetector.mlmodelc" / "metadata.json") << "{\"inputs\": [";
-    EXPECT_THROW(ModelStore::load("LayoutDetector", models, ComputeUnits::all), ModelRuntimeError);
+    EXPECT_THROW(ModelStore::load("LayoutDetector", models, ComputeUnits::all, PlatformServices::modelRuntime()), ModelRuntimeError);
 }
 
 TEST_F(ModelStoreTest, UnreadablePackageTimeGivesZero) {
@@ -271,7 +272,7 @@ protected:
 
 TEST_F(ModelSetTest, PreloadStopsAtTheLayoutModelAndRetriesLater) {
     writeTableStandIns();
-    ModelSet set(ModelLocation::directory(models), ComputeUnits::all);
+    ModelSet set(ModelLocation::directory(models), ComputeUnits::all, PlatformServices::modelRuntime());
     EXPECT_THROW(set.preload(), EngineError);
     EXPECT_FALSE(set.hasLayoutDetector());
     EXPECT_FALSE(set.hasTableFormer());
@@ -287,7 +288,7 @@ TEST_F(ModelSetTest, PreloadStopsAtTheLayoutModelAndRetriesLater) {
 
 TEST_F(ModelSetTest, TableStandInsRunWithTheirContract) {
     writeTableStandIns();
-    ModelSet set(ModelLocation::directory(models), ComputeUnits::cpuOnly);
+    ModelSet set(ModelLocation::directory(models), ComputeUnits::cpuOnly, PlatformServices::modelRuntime());
     set.withTableFormer([](const TableFormer& former) {
         const TableModels& tables = former.models();
         EXPECT_EQ(tables.step->metadata().at("word_map_tag").substr(0, 11), "{\"<end>\":3,");

@@ -8,11 +8,12 @@
 #include <gtest/gtest.h>
 
 #include "core/DocLabel.h"
-#include "input/PDFPageSource.h"
-#include "input/Resample.h"
+#include "image/Resample.h"
 #include "models/LayoutDetector.h"
 #include "models/ModelStore.h"
 #include "models/ModelTestSupport.h"
+#include "pipeline/PDFPageSource.h"
+#include "pipeline/PlatformServices.h"
 #include "platform/PDFDocument.h"
 
 namespace ce {
@@ -34,7 +35,7 @@ MultiArray modelInput(const RGBImage& page) {
 
 class ShippedLayoutModel : public testing::ScratchModelsTest {
 protected:
-    std::shared_ptr<const Model> load() { return ModelStore::load("LayoutDetector", shippedModels, ComputeUnits::all); }
+    std::shared_ptr<const Model> load() { return ModelStore::load("LayoutDetector", shippedModels, ComputeUnits::all, PlatformServices::modelRuntime()); }
 
     std::vector<Cluster> detect(const Model& model, const RGBImage& page, double width, double height) {
         FeatureValues inputs;

@@ -13,6 +13,7 @@
 #include "models/OTSL.h"
 #include "models/TableFormer.h"
 #include "models/TableModels.h"
+#include "pipeline/PlatformServices.h"
 #include "platform/ImageFile.h"
 
 using namespace ce;
@@ -30,7 +31,7 @@ protected:
                 GTEST_SKIP() << "no shipped " << name << " in " << shippedModels();
             }
         }
-        models = TableModels::load(shippedModels(), ComputeUnits::cpuOnly);
+        models = TableModels::load(shippedModels(), ComputeUnits::cpuOnly, PlatformServices::modelRuntime());
     }
     TableModels models;
 };

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "core/EngineError.h"
-#include "input/GrayRaster.h"
+#include "image/GrayRaster.h"
 #include "platform/SansFont.h"
 #include "platform/TesseractLanguages.h"
 #include "platform/TesseractRecognizer.h"

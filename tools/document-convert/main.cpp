@@ -16,10 +16,11 @@
 
 #include "core/ConversionError.h"
 #include "core/ErrorDescription.h"
-#include "core/DocumentConverter.h"
 #include "models/ModelLocation.h"
 #include "models/ModelSet.h"
 #include "output/ResultExport.h"
+#include "pipeline/DocumentConverter.h"
+#include "pipeline/PlatformServices.h"
 
 namespace fs = std::filesystem;
 using namespace ce;
@@ -100,7 +101,7 @@ int main(int argc, char** argv) {
     }
     const ModelLocation location = args.models ? ModelLocation::directory(*args.models) : ModelLocation::automatic();
     std::printf("models: %s\n", location.url().c_str());
-    const DocumentConverter converter(std::make_shared<ModelSet>(location, ComputeUnits::all));
+    const DocumentConverter converter(std::make_shared<ModelSet>(location, ComputeUnits::all, PlatformServices::modelRuntime()));
 
     std::map<std::string, double> stepSeconds;
     int textPages = 0, ocrPages = 0, failedPages = 0, failedDocuments = 0;

@@ -13,11 +13,12 @@
 
 #include <unistd.h>
 
-#include "input/RGBImage.h"
+#include "image/RGBImage.h"
 #include "models/LayoutDetector.h"
 #include "models/ModelStore.h"
-#include "platform/StandInModels.h"
+#include "pipeline/PlatformServices.h"
 #include "platform/TorchModel.h"
+#include "testsupport/StandInModels.h"
 
 namespace {
 
@@ -55,10 +56,10 @@ int main(int argc, char** argv) {
         std::printf("BLAS %s, %d threads\n", runtime.blasLibrary.c_str(), runtime.threads);
 
         auto start = std::chrono::steady_clock::now();
-        ce::ModelStore::load("LayoutDetector", models, ce::ComputeUnits::all);
+        ce::ModelStore::load("LayoutDetector", models, ce::ComputeUnits::all, ce::PlatformServices::modelRuntime());
         std::printf("first load (compile + load + warm-up): %.3f s\n", secondsSince(start));
         start = std::chrono::steady_clock::now();
-        const ce::LayoutDetector detector(models, ce::ComputeUnits::all);
+        const ce::LayoutDetector detector(models, ce::ComputeUnits::all, ce::PlatformServices::modelRuntime());
         std::printf("cached load (load + warm-up): %.3f s\n", secondsSince(start));
 
         const ce::RGBImage page = ce::RGBImage::filled(612, 792, 240, 240, 240);

@@ -17,8 +17,10 @@
 #include <thread>
 #include <vector>
 
-#include "input/PDFPageSource.h"
+#include "core/ConversionOptions.h"
 #include "input/VisionOCR.h"
+#include "pipeline/PDFPageSource.h"
+#include "pipeline/PlatformServices.h"
 #include "platform/PNGEncoder.h"
 
 namespace {
@@ -28,7 +30,8 @@ using Clock = std::chrono::steady_clock;
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 double run(const std::vector<ce::RecognitionImage>& images, int threads) {
-    const ce::VisionOCR ocr(ce::VisionOCR::languages("en"));
+    const ce::VisionOCR ocr(ce::Languages::recognitionLanguages("en"), ce::VisionOCR::defaultSegmentGap,
+                            ce::PlatformServices::textRecognizer());
     std::atomic<std::size_t> next{0};
     const auto start = Clock::now();
     {

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "core/EngineError.h"
-#include "input/ImagePage.h"
-#include "input/PDFPageSource.h"
+#include "pipeline/ImagePage.h"
+#include "pipeline/PDFPageSource.h"
 
 namespace {
 

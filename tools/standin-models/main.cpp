@@ -8,7 +8,7 @@
 #include <exception>
 #include <string>
 
-#include "platform/StandInModels.h"
+#include "testsupport/StandInModels.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

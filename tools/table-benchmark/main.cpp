@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "models/ModelSet.h"
-#include "platform/StandInModels.h"
+#include "pipeline/PlatformServices.h"
+#include "testsupport/StandInModels.h"
 
 namespace fs = std::filesystem;
 using namespace ce;
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
             StandInModels::writeTableDecoderStep(*folder, step);
             StandInModels::writeTableCellHead(*folder, {});
         }
-        ModelSet models(ModelLocation::directory(*folder), ComputeUnits::all);
+        ModelSet models(ModelLocation::directory(*folder), ComputeUnits::all, PlatformServices::modelRuntime());
         const auto loadStart = std::chrono::steady_clock::now();
         models.withTableFormer([](const TableFormer&) {});
         const double load = std::chrono::duration<double>(std::chrono::steady_clock::now() - loadStart).count();

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "input/PDFPageSource.h"
 #include "input/PDFTextLayer.h"
+#include "pipeline/PDFPageSource.h"
 #include "platform/PDFStructuredText.h"
 #include "platform/PNGEncoder.h"
 

@@ -1,4 +1,4 @@
-#include "input/PNGHeader.h"
+#include "image/PNGHeader.h"
 
 namespace ce {
 

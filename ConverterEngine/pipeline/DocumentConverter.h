@@ -14,7 +14,7 @@
 
 #include "core/ConversionOptions.h"
 #include "core/ConversionResult.h"
-#include "core/DocumentConversion.h"
+#include "pipeline/DocumentConversion.h"
 
 namespace ce {
 

@@ -4,11 +4,12 @@
 #include <filesystem>
 
 #include "core/ConversionError.h"
-#include "core/Converter.h"
 #include "core/EngineError.h"
 #include "input/PageSource.h"
 #include "models/ModelSet.h"
-#include "platform/StandInModels.h"
+#include "pipeline/Converter.h"
+#include "pipeline/PlatformServices.h"
+#include "testsupport/StandInModels.h"
 
 using namespace ce;
 namespace fs = std::filesystem;
@@ -100,7 +101,7 @@ protected:
     }
 
     Converter converter(Converter::Options options = {}) {
-        return Converter(std::make_shared<ModelSet>(ModelLocation::directory(root / "models"), ComputeUnits::cpuOnly),
+        return Converter(std::make_shared<ModelSet>(ModelLocation::directory(root / "models"), ComputeUnits::cpuOnly, PlatformServices::modelRuntime()),
                          options);
     }
 

@@ -1,4 +1,4 @@
-#include "core/SupportedFiles.h"
+#include "pipeline/SupportedFiles.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "input/PDFPageSource.h"
+#include "pipeline/PDFPageSource.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "core/DocumentConverter.h"
+#include "pipeline/DocumentConverter.h"
 
 #include <condition_variable>
 #include <deque>
@@ -10,13 +10,14 @@
 
 #include "core/CancelFlag.h"
 #include "core/ConversionError.h"
-#include "core/Converter.h"
 #include "core/EngineError.h"
 #include "core/Log.h"
-#include "core/SupportedFiles.h"
-#include "input/ImagePage.h"
-#include "input/PDFPageSource.h"
 #include "models/ModelSet.h"
+#include "pipeline/Converter.h"
+#include "pipeline/ImagePage.h"
+#include "pipeline/PDFPageSource.h"
+#include "pipeline/PlatformServices.h"
+#include "pipeline/SupportedFiles.h"
 #include "platform/PDFDocument.h"
 
 namespace ce {
@@ -63,7 +64,9 @@ int imageFrameCount(const fs::path& url) {
 }
 }  // namespace
 
-DocumentConverter::DocumentConverter(std::shared_ptr<ModelSet> models) : models_(std::move(models)) {}
+DocumentConverter::DocumentConverter(std::shared_ptr<ModelSet> models) : models_(std::move(models)) {
+    PlatformServices::installSystemLog();
+}
 
 bool DocumentConverter::isSupported(const fs::path& url) { return SupportedFiles::isSupported(url); }
 

@@ -3,11 +3,11 @@
 #include <cmath>
 
 #include "core/EngineError.h"
+#include "image/PNGHeader.h"
 #include "input/DeskewedPage.h"
-#include "input/ImagePage.h"
-#include "input/PNGHeader.h"
-#include "input/PDFPageSource.h"
 #include "input/TestFiles.h"
+#include "pipeline/ImagePage.h"
+#include "pipeline/PDFPageSource.h"
 #include "platform/PNGEncoder.h"
 
 using namespace ce;
@@ -217,7 +217,7 @@ TEST(DeskewedPage, TurnsClockwiseByItsDegrees) {
     EXPECT_EQ(page.ocrImage(1).scale, 1);
     EXPECT_EQ(page.ocrImage(1).image, page.render(1));
     // Crops come from the turned frame.
-    const auto crops = page.crops({{7, {9, 14, 13, 19}}}, 5);
+    const auto crops = page.crops({{7, {9, 14, 13, 19}}}, 5, PNGEncoder::encode);
     EXPECT_EQ(pngPixelSize(crops.at(7)), std::make_pair(4LL, 5LL));
 }
 

@@ -1,4 +1,4 @@
-#include "input/Resample.h"
+#include "image/Resample.h"
 
 #include <algorithm>
 #include <cmath>

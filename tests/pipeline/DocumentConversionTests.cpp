@@ -3,9 +3,9 @@
 #include <atomic>
 
 #include "core/ConversionError.h"
-#include "core/DocumentConversion.h"
 #include "core/EngineError.h"
 #include "input/PageSource.h"
+#include "pipeline/DocumentConversion.h"
 
 using namespace ce;
 using namespace ce::DocumentConversion;

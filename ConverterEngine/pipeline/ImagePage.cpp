@@ -1,11 +1,11 @@
-#include "input/ImagePage.h"
+#include "pipeline/ImagePage.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "core/EngineError.h"
-#include "input/Resample.h"
+#include "image/Resample.h"
 #include "platform/ImageFile.h"
 
 namespace ce {

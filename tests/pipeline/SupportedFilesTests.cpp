@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/SupportedFiles.h"
+#include "pipeline/SupportedFiles.h"
 
 namespace fs = std::filesystem;
 using namespace ce;

@@ -1,4 +1,4 @@
-#include "input/GrayRaster.h"
+#include "image/GrayRaster.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "input/RGBImage.h"
+#include "image/RGBImage.h"
 
 namespace ce {
 

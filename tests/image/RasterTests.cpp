@@ -4,8 +4,8 @@
 #include <random>
 
 #include "core/EngineError.h"
-#include "input/RGBImage.h"
-#include "input/Resample.h"
+#include "image/RGBImage.h"
+#include "image/Resample.h"
 
 using namespace ce;
 using Resample::Filter;

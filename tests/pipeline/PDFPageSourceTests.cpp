@@ -2,9 +2,10 @@
 
 #include <cmath>
 
-#include "input/PDFPageSource.h"
-#include "input/PNGHeader.h"
+#include "image/PNGHeader.h"
 #include "input/TestFiles.h"
+#include "pipeline/PDFPageSource.h"
+#include "platform/PNGEncoder.h"
 
 using namespace ce;
 using ce::testing::makePDF;
@@ -123,15 +124,15 @@ TEST(PageSourceCrops, SkipTinyAndOutsideRegionsAndKeepTheLaterOfOneId) {
         {4, {0.25, 0.25, 10.5, 5}}, // hull 0..21 x 0..10
         {5, {190, 90, 260, 300}},   // clipped to the page: 20 x 20 pixels
     };
-    const auto crops = source.crops(regions, 2);
+    const auto crops = source.crops(regions, 2, PNGEncoder::encode);
     ASSERT_EQ(crops.size(), 3u);
     EXPECT_EQ(pngPixelSize(crops.at(1)), std::make_pair(40LL, 40LL));
     EXPECT_EQ(pngPixelSize(crops.at(4)), std::make_pair(21LL, 10LL));
     EXPECT_EQ(pngPixelSize(crops.at(5)), std::make_pair(20LL, 20LL));
-    EXPECT_TRUE(source.crops({}, 2).empty());
+    EXPECT_TRUE(source.crops({}, 2, PNGEncoder::encode).empty());
     // A render handed in is used as it is: here one at scale 1.
     const RGBImage render = source.render(1);
-    EXPECT_EQ(pngPixelSize(source.crops({{1, {0, 0, 20, 20}}}, 2, &render).at(1)), std::make_pair(20LL, 20LL));
+    EXPECT_EQ(pngPixelSize(source.crops({{1, {0, 0, 20, 20}}}, 2, PNGEncoder::encode, &render).at(1)), std::make_pair(20LL, 20LL));
 }
 
 TEST(PDFPageSource, CorpusPagesOpenAndRender) {

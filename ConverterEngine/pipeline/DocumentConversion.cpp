@@ -1,4 +1,4 @@
-#include "core/DocumentConversion.h"
+#include "pipeline/DocumentConversion.h"
 
 #include <chrono>
 #include <exception>

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "input/RGBImage.h"
+#include "image/RGBImage.h"
 
 namespace ce::CVResize {
 

@@ -6,8 +6,8 @@
 #include <torch/script.h>
 
 #include "models/ModelDescription.h"
-#include "platform/StandInModels.h"
 #include "platform/TorchModel.h"
+#include "testsupport/StandInModels.h"
 
 namespace ce::StandInModels {
 

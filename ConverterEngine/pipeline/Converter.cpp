@@ -1,4 +1,4 @@
-#include "core/Converter.h"
+#include "pipeline/Converter.h"
 
 #include <cmath>
 #include <exception>
@@ -16,6 +16,7 @@
 #include "models/ModelSet.h"
 #include "models/OTSL.h"
 #include "models/TableFormer.h"
+#include "pipeline/PlatformServices.h"
 
 namespace ce {
 
@@ -38,10 +39,13 @@ struct ChosenText {
 }  // namespace
 
 Converter::Converter(std::shared_ptr<ModelSet> models, Options options)
-    : models_(std::move(models)), options_(options) {}
+    : models_(std::move(models)), options_(options) {
+    PlatformServices::installSystemLog();
+}
 
 std::unique_ptr<Converter> Converter::fromModelDirectory(const std::filesystem::path& modelDirectory, Options options) {
-    auto models = std::make_shared<ModelSet>(ModelLocation::directory(modelDirectory), options.computeUnits);
+    auto models = std::make_shared<ModelSet>(ModelLocation::directory(modelDirectory), options.computeUnits,
+                                             PlatformServices::modelRuntime());
     models->preload();
     return std::make_unique<Converter>(std::move(models), options);
 }
@@ -84,7 +88,7 @@ PageResult Converter::convert(const std::shared_ptr<const PageSource>& page, con
                               const IsCancelled& isCancelled) const {
     PageResult result;
     std::map<std::string, double>& timings = result.timings;
-    const VisionOCR ocr(ocrLanguages, options_.ocrSegmentGap);
+    const VisionOCR ocr(ocrLanguages, options_.ocrSegmentGap, PlatformServices::textRecognizer());
 
     // Text step: the text layer when it is rich enough, else recognition.
     ChosenText chosen;
@@ -179,7 +183,8 @@ PageResult Converter::convert(const std::shared_ptr<const PageSource>& page, con
             TableFormer::RecoverEmpty recover;
             if (recoverEmpty) {
                 recover = [&render = *tableRender, tokens, &ocrLanguages, tableScale](const std::vector<BBox>& boxes) {
-                    return StripOCR::recognizeRegions(boxes, render, tokens, ocrLanguages, tableScale);
+                    return StripOCR::recognizeRegions(boxes, render, tokens, ocrLanguages, tableScale,
+                                                      *PlatformServices::textRecognizer(), PlatformServices::labelFont());
                 };
             }
             try {
@@ -218,7 +223,7 @@ PageResult Converter::convert(const std::shared_ptr<const PageSource>& page, con
         if (!regions.empty()) {
             start = Clock::now();
             const RGBImage* reuse = (tableRender && tableScale == options_.pictureScale) ? &*tableRender : nullptr;
-            result.crops = current.crops(regions, options_.pictureScale, reuse);
+            result.crops = current.crops(regions, options_.pictureScale, PlatformServices::cropEncoder(), reuse);
             recordTiming(timings, "pictures", start);
         }
     }

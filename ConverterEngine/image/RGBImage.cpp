@@ -1,4 +1,4 @@
-#include "input/RGBImage.h"
+#include "image/RGBImage.h"
 
 #include <algorithm>
 #include <cstring>

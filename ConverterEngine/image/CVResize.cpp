@@ -1,6 +1,6 @@
 // Built with -ffp-contract=off: the compiler must not fuse multiplies and adds on its
 // own; fused operations happen only where std::fmaf is written out.
-#include "models/CVResize.h"
+#include "image/CVResize.h"
 
 #include <algorithm>
 #include <cmath>

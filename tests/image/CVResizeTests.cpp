@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "models/CVResize.h"
+#include "image/CVResize.h"
 
 using namespace ce;
 
