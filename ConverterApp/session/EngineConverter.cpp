@@ -1,14 +1,16 @@
 #include "session/EngineConverter.h"
 
-#include "core/DocumentConverter.h"
+#include "pipeline/DocumentConverter.h"
 #include "models/ModelLocation.h"
 #include "models/ModelSet.h"
+#include "pipeline/PlatformServices.h"
 
 namespace session {
 
 namespace {
 std::shared_ptr<ce::ModelSet> makeModels(ce::ModelLocation location) {
-    return std::make_shared<ce::ModelSet>(std::move(location), ce::ComputeUnits::all);
+    return std::make_shared<ce::ModelSet>(std::move(location), ce::ComputeUnits::all,
+                                          ce::PlatformServices::modelRuntime());
 }
 }  // namespace
 

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "core/DocumentConverter.h"
+#include "pipeline/DocumentConverter.h"
 #include "session/Paths.h"
 
 namespace session::FileGathering {
