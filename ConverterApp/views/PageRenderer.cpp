@@ -1,0 +1,147 @@
+#include "PageRenderer.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPointer>
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+#include "FileStampReading.h"
+#include "input/ImagePage.h"
+#include "input/PDFPageSource.h"
+#include "platform/ImageFile.h"
+#include "platform/PDFDocument.h"
+
+namespace {
+
+QImage toQImage(const ce::RGBImage& rgb) {
+    if (rgb.width < 1 || rgb.height < 1) return {};
+    QImage image(rgb.width, rgb.height, QImage::Format_RGB888);
+    if (image.isNull()) return {};
+    const auto rowBytes = static_cast<std::size_t>(rgb.width) * 3;
+    for (int y = 0; y < rgb.height; ++y)
+        std::memcpy(image.scanLine(y), rgb.pixels.data() + static_cast<std::size_t>(y) * rowBytes, rowBytes);
+    return image;
+}
+
+QImage renderPDF(const QString& path, int page) {
+    auto document = ce::PDFDocument::open(path.toStdString());
+    if (document->isLocked()) return {};
+    if (page < 0 || page >= document->pageCount()) return {};
+    auto pdfPage = document->page(page);
+    if (!pdfPage) return {};
+    const ce::PDFPageSource source(pdfPage);
+    const double scale = PageRenderer::pdfScale(std::max(source.width(), source.height()));
+    return toQImage(source.render(scale));
+}
+
+// Frames Qt cannot read (HEIC and HEIF on Debian, some multi-frame files) go through
+// the engine's image reader, which reduces while it decodes.
+QImage renderWithEngine(const QString& path, int page) {
+    const std::filesystem::path file = path.toStdString();
+    const ce::ImageFile::FrameInfo info = ce::ImageFile::frameInfo(file, page);
+    if (static_cast<double>(info.pixelWidth) * static_cast<double>(info.pixelHeight) > ce::ImagePage::maxDeclaredPixels)
+        return {};
+    const ce::RGBImage decoded = ce::ImageFile::decode(file, page, PageRenderer::maxPixelSide);
+    return toQImage(ce::ImagePage::upright(decoded, info.orientation.value_or(1)));
+}
+
+QImage renderWithQt(const QString& path, int page, bool& tried) {
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    if (!reader.canRead()) return {};
+    if (page > 0 && !reader.jumpToImage(page)) return {};
+    const QSize stored = reader.size();
+    if (!stored.isValid()) return {};
+    const double pixels = static_cast<double>(stored.width()) * stored.height();
+    tried = true;
+    // Scans are large: Qt's default 128 MB allocation limit refuses many of them, so
+    // the limit follows the engine's own budget for a declared frame (4 bytes a pixel).
+    if (pixels > ce::ImagePage::maxDeclaredPixels) return {};
+    reader.setAllocationLimit(static_cast<int>(ce::ImagePage::maxDeclaredPixels * 4 / (1024 * 1024)));
+    const int longer = std::max(stored.width(), stored.height());
+    if (longer > PageRenderer::maxPixelSide) {
+        const double f = static_cast<double>(PageRenderer::maxPixelSide) / longer;
+        reader.setScaledSize(QSize(std::max(1, static_cast<int>(stored.width() * f + 0.5)),
+                                   std::max(1, static_cast<int>(stored.height() * f + 0.5))));
+    }
+    QImage image = reader.read();
+    if (image.isNull()) return {};
+    return image.hasAlphaChannel() ? image.convertToFormat(QImage::Format_ARGB32_Premultiplied) : image;
+}
+
+QImage renderImage(const QString& path, int page) {
+    bool tried = false;
+    QImage image = renderWithQt(path, page, tried);
+    if (!image.isNull() || tried) return image;
+    return renderWithEngine(path, page);
+}
+
+QString shortestDouble(double value) {
+    char buffer[64];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    if (ec != std::errc()) return QString::number(value);
+    QString text = QString::fromLatin1(buffer, end - buffer);
+    if (!text.contains(u'.')) text += QStringLiteral(".0");
+    return text;
+}
+
+}  // namespace
+
+PageRenderer::PageRenderer() : cache_(totalCostLimit) { pool_.setMaxThreadCount(renderThreads); }
+
+PageRenderer& PageRenderer::shared() {
+    static PageRenderer* instance = new PageRenderer();  // lives until the process ends
+    return *instance;
+}
+
+QString PageRenderer::cacheKey(const QString& path, int page, qint64 size, double modified) {
+    return path + u'#' + QString::number(page) + u'#' + QString::number(size) + u'#' + shortestDouble(modified);
+}
+
+QString PageRenderer::cacheKey(const QString& path, int page) {
+    const auto stamp = FileStampReading::read(path);
+    return cacheKey(path, page, stamp.size, stamp.modified);
+}
+
+double PageRenderer::pdfScale(double longerSide) {
+    if (longerSide <= 1.0) return 3.0;
+    return std::min(maxPixelSide / longerSide, 3.0);
+}
+
+QImage PageRenderer::render(const QString& path, int page) {
+    if (page < 0) return {};
+    try {
+        if (QFileInfo(path).suffix().toLower() == QLatin1String("pdf")) return renderPDF(path, page);
+        return renderImage(path, page);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+PageRenderer::Ticket PageRenderer::request(const QString& path, int page, QObject* context, Done done) {
+    auto ticket = std::make_shared<std::atomic<bool>>(false);
+    const QString key = cacheKey(path, page);
+    QPointer<QObject> receiver(context);
+    auto deliver = [receiver, done](const QString& key, const QImage& image) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [receiver, done, key, image] {
+                if (receiver) done(key, image);
+            },
+            Qt::QueuedConnection);
+    };
+    if (auto hit = cache_.find(key)) {
+        deliver(key, *hit);
+        return ticket;
+    }
+    pool_.start([this, ticket, key, path, page, deliver] {
+        if (ticket->load()) return;
+        const QImage image = render(path, page);
+        cache_.insert(key, image);
+        deliver(key, image);
+    });
+    return ticket;
+}

@@ -1,0 +1,95 @@
+#include "ViewStyle.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QStyleFactory>
+
+namespace ViewStyle {
+
+namespace {
+
+int pixelSize(TextStyle style) {
+    switch (style) {
+    case TextStyle::title: return 22;
+    case TextStyle::title2: return 17;
+    case TextStyle::title3: return 15;
+    case TextStyle::body: return 13;
+    case TextStyle::callout: return 12;
+    case TextStyle::footnote: return 10;
+    case TextStyle::caption: return 10;
+    }
+    return 13;
+}
+
+}  // namespace
+
+QFont font(TextStyle style, QFont::Weight weight) {
+    QFont f(QString::fromLatin1(sansFamily));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(pixelSize(style));
+    f.setWeight(weight);
+    return f;
+}
+
+QFont monospaced(TextStyle style) {
+    QFont f(QString::fromLatin1(monoFamily));
+    f.setStyleHint(QFont::Monospace);
+    f.setFixedPitch(true);
+    f.setPixelSize(pixelSize(style));
+    return f;
+}
+
+QColor color(SystemColor c) {
+    switch (c) {
+    case SystemColor::pink: return QColor(255, 45, 85);
+    case SystemColor::indigo: return QColor(88, 86, 214);
+    case SystemColor::teal: return QColor(48, 176, 199);
+    case SystemColor::gray: return QColor(142, 142, 147);
+    case SystemColor::green: return QColor(40, 205, 65);
+    case SystemColor::purple: return QColor(175, 82, 222);
+    case SystemColor::orange: return QColor(255, 149, 0);
+    case SystemColor::blue: return QColor(0, 122, 255);
+    case SystemColor::brown: return QColor(162, 132, 94);
+    }
+    return Qt::gray;
+}
+
+QColor secondaryText() { return QColor(0, 0, 0, 128); }
+QColor quaternaryFill() { return QColor(0, 0, 0, 26); }
+QColor separator() { return QColor(0, 0, 0, 40); }
+QColor textBackground() { return Qt::white; }
+QColor underPageBackground() { return QColor(226, 226, 228); }
+
+QColor withOpacity(QColor c, double opacity) {
+    c.setAlphaF(static_cast<float>(opacity));
+    return c;
+}
+
+QIcon standardIcon(QStyle::StandardPixmap pixmap) {
+    static QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+    return fusion ? fusion->standardIcon(pixmap) : QIcon();
+}
+
+void applyTo(QApplication& app) {
+    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(246, 246, 246));
+    p.setColor(QPalette::WindowText, Qt::black);
+    p.setColor(QPalette::Base, textBackground());
+    p.setColor(QPalette::AlternateBase, QColor(244, 244, 244));
+    p.setColor(QPalette::Text, Qt::black);
+    p.setColor(QPalette::Button, QColor(252, 252, 252));
+    p.setColor(QPalette::ButtonText, Qt::black);
+    p.setColor(QPalette::Highlight, color(SystemColor::blue));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::ToolTipBase, QColor(255, 255, 240));
+    p.setColor(QPalette::ToolTipText, Qt::black);
+    p.setColor(QPalette::PlaceholderText, secondaryText());
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0, 0, 0, 90));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0, 0, 0, 90));
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0, 0, 0, 90));
+    app.setPalette(p);
+    app.setFont(font(TextStyle::body));
+}
+
+}  // namespace ViewStyle

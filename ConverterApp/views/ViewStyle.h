@@ -1,0 +1,43 @@
+// The one table of text styles and colours the views use, so that the window looks
+// the same under any desktop theme: fonts are pinned to one family with sizes in
+// device-independent pixels, colours are fixed values rather than the theme's
+// palette, and `applyTo` pins the Fusion style and a light palette for the whole
+// application.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QIcon>
+#include <QStyle>
+
+class QApplication;
+
+namespace ViewStyle {
+
+enum class TextStyle { title, title2, title3, body, callout, footnote, caption };
+
+enum class SystemColor { pink, indigo, teal, gray, green, purple, orange, blue, brown };
+
+inline constexpr const char* sansFamily = "Liberation Sans";
+inline constexpr const char* monoFamily = "Liberation Mono";
+
+QFont font(TextStyle style, QFont::Weight weight = QFont::Normal);
+QFont monospaced(TextStyle style);
+
+QColor color(SystemColor color);
+QColor secondaryText();     // secondary labels: black at half opacity
+QColor quaternaryFill();    // faint fills and strokes
+QColor separator();         // dividers
+QColor textBackground();    // the page-like background of text
+QColor underPageBackground();  // the backdrop behind pages and sheets
+
+// A colour with its alpha set to `opacity` (0 to 1).
+QColor withOpacity(QColor color, double opacity);
+
+// An icon of the Fusion style's own set, which exists whatever icon theme is installed.
+QIcon standardIcon(QStyle::StandardPixmap pixmap);
+
+// Fusion style, a light palette from the colours above and the body font.
+void applyTo(QApplication& app);
+
+}  // namespace ViewStyle
