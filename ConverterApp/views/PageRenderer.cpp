@@ -37,8 +37,8 @@ QImage renderPDF(const QString& path, int page) {
     return toQImage(source.render(scale));
 }
 
-// Frames Qt cannot read (HEIC and HEIF on Debian, some multi-frame files) go through
-// the engine's image reader, which reduces while it decodes.
+// HEIC and HEIF frames, which Qt cannot read on Debian, go through the engine's image
+// reader, which reduces while it decodes.
 QImage renderWithEngine(const QString& path, int page) {
     const std::filesystem::path file = path.toStdString();
     const ce::ImageFile::FrameInfo info = ce::ImageFile::frameInfo(file, page);
@@ -48,7 +48,7 @@ QImage renderWithEngine(const QString& path, int page) {
     return toQImage(ce::ImagePage::upright(decoded, info.orientation.value_or(1)));
 }
 
-QImage renderWithQt(const QString& path, int page, bool& tried) {
+QImage renderWithQt(const QString& path, int page) {
     QImageReader reader(path);
     reader.setAutoTransform(true);
     if (!reader.canRead()) return {};
@@ -56,7 +56,6 @@ QImage renderWithQt(const QString& path, int page, bool& tried) {
     const QSize stored = reader.size();
     if (!stored.isValid()) return {};
     const double pixels = static_cast<double>(stored.width()) * stored.height();
-    tried = true;
     // Scans are large: Qt's default 128 MB allocation limit refuses many of them, so
     // the limit follows the engine's own budget for a declared frame (4 bytes a pixel).
     if (pixels > ce::ImagePage::maxDeclaredPixels) return {};
@@ -73,10 +72,9 @@ QImage renderWithQt(const QString& path, int page, bool& tried) {
 }
 
 QImage renderImage(const QString& path, int page) {
-    bool tried = false;
-    QImage image = renderWithQt(path, page, tried);
-    if (!image.isNull() || tried) return image;
-    return renderWithEngine(path, page);
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("heic") || suffix == QLatin1String("heif")) return renderWithEngine(path, page);
+    return renderWithQt(path, page);
 }
 
 QString shortestDouble(double value) {

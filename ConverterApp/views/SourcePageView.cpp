@@ -137,7 +137,7 @@ bool SourcePageView::event(QEvent* e) {
             for (const ce::LayoutRegion& region : page_->regions)
                 if (region.id == ids.back()) text = RegionLabels::tooltip(region.label);
         if (text.isEmpty()) QToolTip::hideText();
-        else QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(text), this);
+        else QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal), this);
         return true;
     }
     return QWidget::event(e);

@@ -1,0 +1,148 @@
+// The page renderer: its cache key, the scale of PDF pages, PDF and image renders,
+// the cache (hits, a changed file rendering again, failures never stored) and large
+// scans that Qt's default allocation limit would refuse.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "FileStampReading.h"
+#include "PageRenderer.h"
+#include "input/TestFiles.h"
+
+namespace {
+
+QImage requestAndWait(const QString& path, int page) {
+    QObject context;
+    std::optional<QImage> result;
+    PageRenderer::shared().request(path, page, &context, [&](const QString&, const QImage& image) { result = image; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 20000));
+    return result.value_or(QImage());
+}
+
+void writeFile(const QString& path, const std::string& bytes) {
+    std::ofstream out(path.toStdString(), std::ios::binary);
+    out << bytes;
+}
+
+// Written in the format its extension names (BMP is uncompressed, so its size does
+// not depend on its colour).
+QString writeImage(const QTemporaryDir& dir, const QString& name, QSize size, QColor color) {
+    QImage image(size, QImage::Format_RGB888);
+    image.fill(color);
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(image.save(path));
+    return path;
+}
+
+void setModified(const QString& path, std::filesystem::file_time_type time) {
+    std::filesystem::last_write_time(path.toStdString(), time);
+}
+
+TEST(PageRendererKey, PrintsPathPageSizeAndShortestSeconds) {
+    EXPECT_EQ(PageRenderer::cacheKey("/a/b.pdf", 2, 1234, 725000000.5), "/a/b.pdf#2#1234#725000000.5");
+    EXPECT_EQ(PageRenderer::cacheKey("/a/b.pdf", 0, 0, 725000000), "/a/b.pdf#0#0#725000000.0");
+    EXPECT_EQ(PageRenderer::cacheKey("/a/b.pdf", 0, 1, 0.1), "/a/b.pdf#0#1#0.1");
+    EXPECT_EQ(PageRenderer::cacheKey("/no/such/file.pdf", 3), "/no/such/file.pdf#3#-1#-63114076800.0");
+}
+
+TEST(PageRendererKey, ReadsTheStampOfAnExistingFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("empty.png");
+    writeFile(path, "");
+    setModified(path, std::filesystem::file_time_type::clock::from_sys(
+                          std::chrono::sys_seconds(std::chrono::seconds(978307200 + 86400))));
+    EXPECT_EQ(PageRenderer::cacheKey(path, 0), path + "#0#0#86400.0");
+}
+
+TEST(PageRendererScale, SmallPagesAtThreeLargePagesWithin2200Pixels) {
+    EXPECT_EQ(PageRenderer::pdfScale(1.0), 3.0);
+    EXPECT_EQ(PageRenderer::pdfScale(300), 3.0);
+    EXPECT_DOUBLE_EQ(PageRenderer::pdfScale(1000), 2.2);
+    EXPECT_DOUBLE_EQ(PageRenderer::pdfScale(792), 2200.0 / 792);
+}
+
+TEST(PageRendererRender, DrawsPDFPagesByExtensionInAnyCase) {
+    QTemporaryDir dir;
+    ce::testing::TestPage page;
+    page.mediaBox = "0 0 200 300";
+    page.content = "0 0 1 rg 0 0 100 100 re f";
+    const std::string pdf = ce::testing::makePDF({page, page});
+    for (const char* name : {"doc.pdf", "DOC.PdF"}) {
+        writeFile(dir.filePath(name), pdf);
+        const QImage image = PageRenderer::render(dir.filePath(name), 1);
+        ASSERT_FALSE(image.isNull()) << name;
+        EXPECT_EQ(image.size(), QSize(600, 900));
+        EXPECT_EQ(image.pixelColor(10, 890), QColor(0, 0, 255));  // the square at the bottom left
+        EXPECT_EQ(image.pixelColor(590, 10), QColor(255, 255, 255));
+    }
+    EXPECT_TRUE(PageRenderer::render(dir.filePath("doc.pdf"), 2).isNull());
+    EXPECT_TRUE(PageRenderer::render(dir.filePath("doc.pdf"), -1).isNull());
+    // A PDF under another extension takes the image path and fails.
+    writeFile(dir.filePath("doc.png"), pdf);
+    EXPECT_TRUE(PageRenderer::render(dir.filePath("doc.png"), 0).isNull());
+    writeFile(dir.filePath("broken.pdf"), "%PDF-1.4 nothing else");
+    EXPECT_TRUE(PageRenderer::render(dir.filePath("broken.pdf"), 0).isNull());
+}
+
+TEST(PageRendererRender, ImagesShowTheirFrameWithinTheSizeLimit) {
+    QTemporaryDir dir;
+    const QString small = writeImage(dir, "small.png", {300, 200}, Qt::red);
+    EXPECT_EQ(PageRenderer::render(small, 0).size(), QSize(300, 200));
+    EXPECT_TRUE(PageRenderer::render(small, 1).isNull());
+    const QString wide = writeImage(dir, "wide.png", {4400, 1100}, Qt::green);
+    EXPECT_EQ(PageRenderer::render(wide, 0).size(), QSize(2200, 550));
+    EXPECT_TRUE(PageRenderer::render(dir.filePath("missing.png"), 0).isNull());
+}
+
+TEST(PageRendererRender, LargeScansPassQtsDefaultAllocationLimit) {
+    QTemporaryDir dir;
+    // 6000 x 6000 decodes to 144 MB, above Qt's default limit of 128 MB.
+    const QString scan = writeImage(dir, "scan.tif", {6000, 6000}, QColor(250, 250, 240));
+    const QImage image = PageRenderer::render(scan, 0);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(2200, 2200));
+}
+
+TEST(PageRendererCache, HitsUntilTheFileChangesAndNeverStoresFailures) {
+    QTemporaryDir dir;
+    const QString path = writeImage(dir, "page.bmp", {40, 30}, Qt::red);
+    const auto time = std::filesystem::last_write_time(path.toStdString());
+    EXPECT_EQ(requestAndWait(path, 0).pixelColor(0, 0), QColor(Qt::red));
+    EXPECT_TRUE(PageRenderer::shared().cache().find(PageRenderer::cacheKey(path, 0)).has_value());
+
+    // Same size and time: the cached image is served, not the new content.
+    writeImage(dir, "page.bmp", {40, 30}, Qt::blue);
+    setModified(path, time);
+    EXPECT_EQ(requestAndWait(path, 0).pixelColor(0, 0), QColor(Qt::red));
+
+    // Touched: a new key, rendered again.
+    setModified(path, time + std::chrono::seconds(5));
+    EXPECT_EQ(requestAndWait(path, 0).pixelColor(0, 0), QColor(Qt::blue));
+
+    const QString missing = dir.filePath("missing.png");
+    EXPECT_TRUE(requestAndWait(missing, 0).isNull());
+    EXPECT_FALSE(PageRenderer::shared().cache().find(PageRenderer::cacheKey(missing, 0)).has_value());
+}
+
+TEST(PageRendererCache, CostIsBytesAndTheLimitEvicts) {
+    PageImageCache cache(1000);
+    QImage image(10, 10, QImage::Format_RGB888);  // 32 bytes a line with padding, 320 in all
+    image.fill(Qt::white);
+    EXPECT_EQ(PageImageCache::cost(image), image.bytesPerLine() * 10);
+    cache.insert("a", image);
+    cache.insert("b", image);
+    cache.insert("c", image);
+    cache.insert("d", image);
+    EXPECT_LE(cache.totalCost(), 1000);
+    EXPECT_FALSE(cache.find("a").has_value());
+    EXPECT_TRUE(cache.find("d").has_value());
+    cache.insert("null", QImage());
+    EXPECT_FALSE(cache.find("null").has_value());
+    EXPECT_EQ(PageRenderer::shared().cache().totalCostLimit(), 400'000'000);
+}
+
+}  // namespace
