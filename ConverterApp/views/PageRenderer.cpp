@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "FileStampReading.h"
-#include "input/ImagePage.h"
-#include "input/PDFPageSource.h"
+#include "pipeline/ImagePage.h"
+#include "pipeline/PDFPageSource.h"
 #include "platform/ImageFile.h"
 #include "platform/PDFDocument.h"
 
