@@ -17,6 +17,9 @@ struct RejectCase {
     QByteArray bytes;
 };
 
+// Shown by the test runner in place of the case's bytes.
+void PrintTo(const RejectCase& c, std::ostream* os) { *os << c.name; }
+
 class RejectedManifest : public testing::TestWithParam<RejectCase> {};
 
 TEST_P(RejectedManifest, GivesAnEmptyList) { EXPECT_TRUE(Acknowledgement::decode(GetParam().bytes).empty()); }
@@ -79,6 +82,9 @@ struct TextCase {
     const char* file;
     std::optional<QString> expected;
 };
+
+// Shown by the test runner in place of the case's bytes.
+void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
 
 class LicenseText : public testing::TestWithParam<TextCase> {};
 

@@ -22,6 +22,9 @@ struct AppNameCase {
     QString expected;
 };
 
+// Shown by the test runner in place of the case's bytes.
+void PrintTo(const AppNameCase& c, std::ostream* os) { *os << c.name; }
+
 class AppName : public testing::TestWithParam<AppNameCase> {};
 
 TEST_P(AppName, FollowsTheLookupOrder) {
@@ -51,6 +54,9 @@ struct PageCase {
     QStringList languages;
     const char* expected;
 };
+
+// Shown by the test runner in place of the case's bytes.
+void PrintTo(const PageCase& c, std::ostream* os) { *os << c.name; }
 
 class PageURL : public testing::TestWithParam<PageCase> {};
 

@@ -1,0 +1,23 @@
+// The modal quit question: the rules' message and informative text with "Quit" (a destructive
+// answer) and "Cancel". Enter and Escape both answer Cancel, so no key press loses work by
+// accident; only "Quit" (clicked, or Alt+Q) quits.
+#pragma once
+
+#include <memory>
+
+#include <QMessageBox>
+
+#include "app/QuitRules.h"
+
+namespace app::QuitQuestion {
+
+// The question as a box, not yet shown (for the caller that shows it, and for screenshots).
+std::unique_ptr<QMessageBox> make(QWidget* parent, const QuitRules::Question& question);
+
+// Shows the question and waits; true when the answer is "Quit".
+bool ask(QWidget* parent, const QuitRules::Question& question);
+
+// The whole rule: true when quitting may go ahead now (nothing to lose, or "Quit" chosen).
+bool confirm(QWidget* parent, const QuitRules::State& state);
+
+}  // namespace app::QuitQuestion

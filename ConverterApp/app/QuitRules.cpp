@@ -1,0 +1,27 @@
+#include "app/QuitRules.h"
+
+#include <algorithm>
+
+#include <QCoreApplication>
+
+#include "session/DocumentItem.h"
+
+namespace app::QuitRules {
+
+ItemFacts factsOf(const session::DocumentItem& item) {
+    return ItemFacts{item.result() != nullptr, item.exported(), item.isSample()};
+}
+
+bool holdsUnsavedWork(const ItemFacts& item) { return item.hasResult && !item.exported && !item.isSample; }
+
+std::optional<Question> question(const State& state) {
+    const bool unsaved = std::any_of(state.items.begin(), state.items.end(), holdsUnsavedWork);
+    if (!state.isConverting && !unsaved) return std::nullopt;
+    Question asked;
+    asked.message = state.isConverting ? QCoreApplication::translate("QuitRules", "Quit while converting?")
+                                       : QCoreApplication::translate("QuitRules", "Quit without exporting?");
+    asked.informative = QCoreApplication::translate("QuitRules", "Converted files that weren\u2019t exported are lost.");
+    return asked;
+}
+
+}  // namespace app::QuitRules

@@ -1,0 +1,14 @@
+// The suite runs inside a QApplication: on the offscreen platform unless one is chosen (the
+// screenshot tests run again under Xvfb on xcb).
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("ConverterTests"));
+    QCoreApplication::setApplicationName(QStringLiteral("app_tests"));
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
