@@ -1,10 +1,16 @@
 #include "models/ModelStore.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <string_view>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -65,7 +71,59 @@ std::filesystem::path compileIntoCache(const std::string& name, const std::files
     return target;
 }
 
+// 64-bit FNV-1a, fed piece by piece: small, stable across builds and platforms.
+class Fingerprint {
+public:
+    void add(std::string_view bytes) {
+        for (const char c : bytes) {
+            hash_ ^= static_cast<unsigned char>(c);
+            hash_ *= 0x100000001b3ULL;
+        }
+        hash_ ^= 0xff;  // ends the piece, so "ab" + "c" and "a" + "bc" differ
+        hash_ *= 0x100000001b3ULL;
+    }
+    void add(long long value) { add(std::to_string(value)); }
+    std::string hex() const {
+        char text[17];
+        std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash_));
+        return text;
+    }
+
+private:
+    std::uint64_t hash_ = 0xcbf29ce484222325ULL;
+};
+
+// Size and modification time in nanoseconds; zeros when the entry cannot be read.
+std::pair<long long, long long> sizeAndTime(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return {0, 0};
+    return {static_cast<long long>(status.st_size),
+            static_cast<long long>(status.st_mtim.tv_sec) * 1'000'000'000LL + status.st_mtim.tv_nsec};
+}
+
 }  // namespace
+
+std::string compiledName(const std::string& name, const std::filesystem::path& package) {
+    std::error_code ignored;
+    std::filesystem::path absolute = std::filesystem::weakly_canonical(package, ignored);
+    if (absolute.empty()) absolute = std::filesystem::absolute(package, ignored);
+    Fingerprint fingerprint;
+    fingerprint.add(absolute.string());
+    std::vector<std::filesystem::path> entries{package};
+    std::error_code walkError;
+    for (std::filesystem::recursive_directory_iterator it(package, walkError), end; !walkError && it != end;
+         it.increment(walkError)) {
+        entries.push_back(it->path());
+    }
+    std::sort(entries.begin(), entries.end());
+    for (const std::filesystem::path& entry : entries) {
+        const auto [size, time] = sizeAndTime(entry);
+        fingerprint.add(entry.lexically_relative(package).generic_string());
+        fingerprint.add(size);
+        fingerprint.add(time);
+    }
+    return name + "-" + std::to_string(modificationTime(package)) + "-" + fingerprint.hex() + ".mlmodelc";
+}
 
 std::filesystem::path defaultDirectory() {
     if (std::string models = environment("CONVERTER_MODELS"); !models.empty()) return expandingTilde(models);
@@ -97,8 +155,7 @@ std::shared_ptr<const Model> load(const std::string& name, const std::filesystem
     if (!std::filesystem::exists(package, ignored)) throw EngineError::modelMissing(package.string());
 
     const std::filesystem::path cacheFolder = cacheDirectory();
-    const std::filesystem::path target =
-        cacheFolder / (name + "-" + std::to_string(modificationTime(package)) + ".mlmodelc");
+    const std::filesystem::path target = cacheFolder / compiledName(name, package);
     if (std::filesystem::exists(target, ignored)) {
         try {
             return runtime.load(name, target, computeUnits);

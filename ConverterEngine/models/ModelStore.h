@@ -1,7 +1,7 @@
 // Finds a model by name in a models folder and loads it. A compiled model
 // (<Name>.mlmodelc) is loaded as it is; a package (<Name>.mlpackage) is compiled
-// once per package modification time into the per-user cache
-// (cacheDirectory()/<Name>-<mtime>.mlmodelc) and the compiled copy is loaded.
+// once per package location and contents into the per-user cache
+// (cacheDirectory()/compiledName(...)) and the compiled copy is loaded.
 // A cached copy that no longer loads is removed and compiled once more. Keeps no
 // state of its own; concurrent loads are safe (each compiles into its own
 // temporary folder and renames it into place).
@@ -27,6 +27,13 @@ std::filesystem::path cacheDirectory();
 // The package's modification time in whole seconds since 1970 (truncated toward
 // zero), or 0 when it cannot be read.
 long long modificationTime(const std::filesystem::path& path);
+
+// The cache entry of a package: "<Name>-<mtime>-<key>.mlmodelc", with the package's
+// modification time in whole seconds and a key of 16 hex digits hashed from the
+// package's absolute path and, for the folder and every file in it, the relative
+// path, size and modification time to the nanosecond. So another package, or new
+// weights written within the same second, never meet another package's compilation.
+std::string compiledName(const std::string& name, const std::filesystem::path& package);
 
 // Compiles and loads through `runtime`. Throws EngineError::modelMissing with the
 // package path when neither form exists, ModelRuntimeError when a model cannot be

@@ -101,8 +101,16 @@ std::vector<DocumentConversion::PageFactory> DocumentConverter::pageSources(cons
     const auto document = openPDF(url);
     const int count = pdfPageCount(*document, url);
     for (int i = 0; i < count; ++i) {
-        std::shared_ptr<const PDFPage> page = document->page(i);
-        if (!page) continue;
+        // Every declared page keeps its index: one that cannot be loaded fails on its own.
+        std::shared_ptr<const PDFPage> page;
+        try {
+            page = document->loadPage(i);
+        } catch (const PDFError& e) {
+            factories.push_back([reason = std::string(e.what())]() -> DocumentConversion::OpenedPage {
+                throw PDFError(reason);
+            });
+            continue;
+        }
         factories.push_back([page] {
             return DocumentConversion::OpenedPage{std::make_shared<const PDFPageSource>(page), std::nullopt, std::nullopt};
         });

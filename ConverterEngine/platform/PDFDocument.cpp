@@ -51,16 +51,25 @@ int PDFDocument::pageCount() const {
 }
 
 std::shared_ptr<PDFPage> PDFDocument::page(int index) const {
+    try {
+        return loadPage(index);
+    } catch (const PDFError&) {
+        return nullptr;
+    }
+}
+
+std::shared_ptr<PDFPage> PDFDocument::loadPage(int index) const {
     checkThread();
-    if (index < 0 || index >= pageCount()) return nullptr;
+    const std::string name = "page " + std::to_string(index + 1);
+    if (index < 0 || index >= pageCount()) throw PDFError(name + " is not in the document");
     pdf_document* doc = doc_;
     pdf_page* loaded = nullptr;
     try {
         loaded = mupdf::guarded(context(), [doc, index](fz_context* ctx) { return pdf_load_page(ctx, doc, index); });
-    } catch (const PDFError&) {
-        return nullptr;
+    } catch (const PDFError& e) {
+        throw PDFError(name + " cannot be loaded: " + e.what());
     }
-    if (!loaded) return nullptr;
+    if (!loaded) throw PDFError(name + " cannot be loaded");
     return std::make_shared<PDFPage>(shared_from_this(), loaded, index);
 }
 

@@ -72,6 +72,9 @@ public:
     int pageCount() const;
     // Page `index` (from 0), or nullptr when the document cannot give it.
     std::shared_ptr<PDFPage> page(int index) const;
+    // Page `index` (from 0); throws PDFError naming the page and MuPDF's reason when
+    // the index is outside the document or the page cannot be loaded.
+    std::shared_ptr<PDFPage> loadPage(int index) const;
 
     fz_context* context() const;
     fz_document* handle() const;

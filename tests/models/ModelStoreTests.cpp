@@ -88,7 +88,7 @@ TEST(MultiArrayTest, OwningArraysCheckTheirSize) {
 
 class ModelStoreTest : public ScratchModelsTest {};
 
-TEST_F(ModelStoreTest, PackageCompilesIntoCacheNamedByWholeSecondsAndServesStridedOutputs) {
+TEST_F(ModelStoreTest, PackageCompilesIntoCacheNamedByTimeAndContentsAndServesStridedOutputs) {
     StandInModels::LayoutOptions options;
     options.queries = 3;
     options.boxes = {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f, 0.9f, 1.0f, 1.1f, 1.2f};
@@ -97,7 +97,10 @@ TEST_F(ModelStoreTest, PackageCompilesIntoCacheNamedByWholeSecondsAndServesStrid
     setModificationTime(package, 1000, 750000);
 
     const auto model = ModelStore::load("LayoutDetector", models, ComputeUnits::cpuAndGPU, PlatformServices::modelRuntime());
-    EXPECT_TRUE(std::filesystem::exists(cacheFolder() / "LayoutDetector-1000.mlmodelc" / "model.pt"));
+    const std::string entry = ModelStore::compiledName("LayoutDetector", package);
+    EXPECT_TRUE(entry.starts_with("LayoutDetector-1000-")) << entry;
+    EXPECT_EQ(entry.size(), std::string("LayoutDetector-1000-").size() + 16 + std::string(".mlmodelc").size());
+    EXPECT_TRUE(std::filesystem::exists(cacheFolder() / entry / "model.pt"));
     EXPECT_EQ(model->name(), "LayoutDetector");
     EXPECT_EQ(model->computeUnits(), ComputeUnits::cpuAndGPU);
     ASSERT_NE(model->input("image"), nullptr);
@@ -124,28 +127,54 @@ TEST_F(ModelStoreTest, CompiledModelInTheFolderIsPreferredAndTheCacheUntouched) 
     EXPECT_FALSE(std::filesystem::exists(cache));
 }
 
-TEST_F(ModelStoreTest, TouchingThePackageRecompilesAndKeepsTheOldCopy) {
+// Gives the package folder and every file in it the same modification time.
+void setPackageTime(const std::filesystem::path& package, long seconds) {
+    for (const auto& entry : std::filesystem::directory_iterator(package)) setModificationTime(entry.path(), seconds, 0);
+    setModificationTime(package, seconds, 0);
+}
+
+int cacheEntries(const std::filesystem::path& folder) {
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++entries;
+    return entries;
+}
+
+TEST_F(ModelStoreTest, ACompilationServesOnlyThePackageItWasCompiledFrom) {
+    const auto load = [](const std::filesystem::path& folder) {
+        return firstLogit(*ModelStore::load("LayoutDetector", folder, ComputeUnits::all, PlatformServices::modelRuntime()));
+    };
     const auto package = writeMarkedLayout(models, 1.0f);
     setModificationTime(package, 1000, 0);
-    EXPECT_EQ(firstLogit(*ModelStore::load("LayoutDetector", models, ComputeUnits::all, PlatformServices::modelRuntime())), 1.0f);
+    EXPECT_EQ(load(models), 1.0f);
+    EXPECT_EQ(load(models), 1.0f);
+    EXPECT_EQ(cacheEntries(cacheFolder()), 1);
 
-    // Same modification time: the cached compilation is reused, even though the package changed.
+    // New weights with the folder's time put back: compiled again.
     writeMarkedLayout(models, 2.0f);
     setModificationTime(package, 1000, 0);
-    EXPECT_EQ(firstLogit(*ModelStore::load("LayoutDetector", models, ComputeUnits::all, PlatformServices::modelRuntime())), 1.0f);
+    EXPECT_EQ(load(models), 2.0f);
 
-    setModificationTime(package, 2000, 0);
-    EXPECT_EQ(firstLogit(*ModelStore::load("LayoutDetector", models, ComputeUnits::all, PlatformServices::modelRuntime())), 2.0f);
-    EXPECT_TRUE(std::filesystem::exists(cacheFolder() / "LayoutDetector-1000.mlmodelc"));
-    EXPECT_TRUE(std::filesystem::exists(cacheFolder() / "LayoutDetector-2000.mlmodelc"));
+    // Another package whose folder and files carry exactly the same times: its own compilation.
+    setPackageTime(package, 1000);
+    const auto other = root / "other";
+    setPackageTime(writeMarkedLayout(other, 3.0f), 1000);
+    EXPECT_EQ(load(other), 3.0f);
+    EXPECT_EQ(load(models), 2.0f);
+
+    // An entry under the old name (model name and whole seconds only) is not used.
+    const auto third = root / "third";
+    const auto thirdPackage = writeMarkedLayout(third, 4.0f);
+    setModificationTime(thirdPackage, 5000, 0);
+    TorchModel::compile(writeMarkedLayout(root / "scratch", 9.0f), cacheFolder() / "LayoutDetector-5000.mlmodelc");
+    EXPECT_EQ(load(third), 4.0f);
     // No temporary compile folders are left behind.
-    int entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(cacheFolder())) ++entries;
-    EXPECT_EQ(entries, 2);
+    for (const auto& entry : std::filesystem::directory_iterator(cacheFolder()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
 }
 
 TEST_F(ModelStoreTest, ConcurrentFirstLoadsShareOneCacheEntry) {
-    setModificationTime(writeMarkedLayout(models, 4.0f), 1000, 0);
+    const auto package = writeMarkedLayout(models, 4.0f);
+    setModificationTime(package, 1000, 0);
     std::vector<float> results(4, 0.0f);
     {
         std::vector<std::jthread> threads;
@@ -160,13 +189,13 @@ TEST_F(ModelStoreTest, ConcurrentFirstLoadsShareOneCacheEntry) {
     for (const auto& entry : std::filesystem::directory_iterator(cacheFolder())) {
         entries.push_back(entry.path().filename());
     }
-    EXPECT_EQ(entries, std::vector<std::string>{"LayoutDetector-1000.mlmodelc"});
+    EXPECT_EQ(entries, std::vector<std::string>{ModelStore::compiledName("LayoutDetector", package)});
 }
 
 TEST_F(ModelStoreTest, BrokenCachedCompilationIsReplaced) {
     const auto package = writeMarkedLayout(models, 3.0f);
     setModificationTime(package, 1000, 0);
-    const auto broken = cacheFolder() / "LayoutDetector-1000.mlmodelc";
+    const auto broken = cacheFolder() / ModelStore::compiledName("LayoutDetector", package);
     std::filesystem::create_directories(broken);
     std::ofstream(broken / "model.pt") << "not a model";
     std::filesystem::copy_file(package / "metadata.json", broken / "metadata.json");
