@@ -18,6 +18,7 @@ ConversionSession::~ConversionSession() { shutDown(std::chrono::seconds(5)); }
 bool ConversionSession::shutDown(std::chrono::milliseconds limit) {
     if (closed_) return true;
     closed_ = true;
+    cancelRun();
     const bool ended = executor_->shutDown(limit);
     converter_.reset();
     return ended;

@@ -120,9 +120,33 @@ public:
     // --- Conversion runs ---
     bool needsConversion(const DocumentItem& item, Language language) const;
     bool canConvert(Language language) const;
+    // Queues the items that need conversion for `language` and starts converting them,
+    // at most two at a time, in list order; false when a run is active or nothing needs
+    // converting.
+    bool startConversion(Language language);
+    // Stops the run: running conversions are cancelled (an item keeps an earlier result)
+    // and queued items are settled when they have ended.
+    void cancelRun();
     RunProgress runProgress() const;
     // The converted items that hold a result, in list order.
     std::vector<DocumentItemPtr> convertedItems() const;
+
+    // --- Export ---
+    // The files and folders in `folder` that an export in `format` would replace.
+    QList<QUrl> existingExportFiles(ce::OutputFormat format, const QUrl& folder) const;
+    // The base name an export gives the item; none for an item that is not converted.
+    std::optional<QString> exportBaseName(const DocumentItem& item) const;
+    // Something is converted, and neither a run nor an export is active.
+    bool canExport() const;
+    // Writes every converted document into `folder` (below it, the sub-folders they were
+    // added under) in `format`, one document after another on the export writer, then
+    // marks the documents written as exported (unless a newer result replaced the one
+    // written meanwhile) and sets the summary notice. `done`, when given, receives that
+    // notice: the outcome of this export, whatever notice has replaced it since. Returns
+    // false, doing nothing, while another export is being written or when `folder` is not
+    // a local folder.
+    bool exportDocuments(ce::OutputFormat format, const QUrl& folder, CSVSeparator separator,
+                         std::function<void(const Notice&)> done = {});
 
     // Quitting: cancels any run, waits at most `limit` for background work, then lets go
     // of the converter (work still running keeps its own reference, so the engine is
@@ -147,6 +171,17 @@ private:
     void loadPageCounts(const std::vector<DocumentItemPtr>& added);
     void warmUpModels();
 
+    void setRunItems(std::vector<DocumentItemPtr> value);
+    void setConverting(bool value);
+    void setExporting(bool value);
+    void fillSlots();
+    void convertItem(const DocumentItemPtr& item);
+    void conversionEnded(const DocumentItemPtr& item, quint64 conversion,
+                         const std::shared_ptr<const ce::ConversionResult>& result, const std::exception_ptr& error);
+    void applyResult(DocumentItem& item, std::shared_ptr<const ce::ConversionResult> result);
+    void settleItem(DocumentItem& item, const DocumentItem::State& state);
+    void finishRun();
+
     std::shared_ptr<DocumentConverting> converter_;
     std::unique_ptr<Executor> executor_;
     bool closed_ = false;
@@ -160,6 +195,20 @@ private:
     std::optional<QSet<QUuid>> pendingRemoval_;
     std::vector<DocumentItemPtr> runItems_;
     bool modelsRequested_ = false;  // the warm-up was started; at most once per process
+
+    // The current run: its language, its one cancellation, the next item to start and
+    // the conversions running; absent between runs.
+    struct Run {
+        Language language = Language::automatic;
+        std::stop_source stop;
+        std::size_t cursor = 0;
+        int running = 0;
+    };
+    std::optional<Run> run_;
+    // Each conversion gets a number; an item's progress reports carry it, so a late
+    // report of an earlier conversion of the item is told apart from the current one.
+    quint64 lastConversion_ = 0;
+    std::map<const DocumentItem*, quint64> conversions_;  // the running conversion of each item
 };
 
 }  // namespace session

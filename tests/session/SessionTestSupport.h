@@ -17,6 +17,16 @@
 #include "session/ConversionSession.h"
 #include "session/ManualExecutor.h"
 
+namespace session {
+// Readable states in test failures.
+inline void PrintTo(const DocumentItem::State& state, std::ostream* out) {
+    static const char* const kinds[] = {"converting", "failed", "ready", "queued", "converted", "cancelled"};
+    *out << kinds[static_cast<int>(state.kind)];
+    if (state.is(DocumentItem::State::Kind::converting)) *out << "(" << state.completed << ", " << state.total << ")";
+    if (state.is(DocumentItem::State::Kind::failed)) *out << "(" << state.message.toStdString() << ")";
+}
+}  // namespace session
+
 namespace sessiontest {
 
 using session::ConversionSession;
