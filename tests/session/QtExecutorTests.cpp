@@ -1,26 +1,16 @@
-#include <gtest/gtest.h>
-
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QThread>
 
 #include <atomic>
 #include <future>
 #include <vector>
 
+#include "SessionTestSupport.h"
 #include "session/QtExecutor.h"
 
 using namespace session;
+using sessiontest::spinUntil;
 
 namespace {
-
-// Runs the main thread's event loop until `done` holds or ten seconds passed.
-template <class Condition>
-bool spinUntil(Condition done) {
-    QDeadlineTimer deadline(10'000);
-    while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
 
 TEST(QtExecutor, WorkRunsOffTheMainThreadAndReportsBackOnItInOrder) {
     QtExecutor executor;

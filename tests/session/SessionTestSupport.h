@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -53,6 +55,14 @@ inline ce::ConversionResult makeResult(const std::filesystem::path& source, int 
         result.pages.push_back(std::move(page));
     }
     return result;
+}
+
+// Runs the event loop until `done` holds or `milliseconds` passed; returns `done()`.
+template <class Condition>
+bool spinUntil(Condition done, int milliseconds = 10'000) {
+    QDeadlineTimer deadline(milliseconds);
+    while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
 }
 
 // Gives the item a result directly, as if a conversion had stored it.
