@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "session/ConversionSession.h"
+
 namespace app::MenuModel {
 namespace {
 
@@ -96,11 +98,23 @@ std::vector<Menu> menus() {
     return {file, edit, view, help};
 }
 
+MenuState stateOf(const session::ConversionSession& session, ce::ConversionOptions::Language language,
+                  std::optional<PageNavigationState> pages, bool canCheckForUpdates) {
+    MenuState state;
+    state.canConvert = session.canConvert(language);
+    state.isConverting = session.isConverting();
+    state.hasConvertedItems = !session.convertedItems().empty();
+    state.isExporting = session.isExporting();
+    state.pages = pages;
+    state.canCheckForUpdates = canCheckForUpdates;
+    return state;
+}
+
 bool isEnabled(Command command, const MenuState& state) {
     switch (command) {
         case Command::convert: return state.canConvert;
         case Command::stopConverting: return state.isConverting;
-        case Command::exportResults: return state.hasConvertedItems && !state.isConverting;
+        case Command::exportResults: return state.hasConvertedItems && !state.isConverting && !state.isExporting;
         case Command::previousPage: return state.pages && state.pages->current >= 1;
         case Command::nextPage: return state.pages && state.pages->current < state.pages->count - 1;
         case Command::checkForUpdates: return state.canCheckForUpdates;

@@ -14,6 +14,10 @@
 #include "session/EngineTypes.h"
 #include "shell/Sample.h"
 
+namespace session {
+class ConversionSession;
+}
+
 namespace app {
 
 enum class Command {
@@ -49,6 +53,7 @@ struct MenuState {
     bool canConvert = false;         // the session's canConvert with the stored scan language
     bool isConverting = false;
     bool hasConvertedItems = false;  // the session's convertedItems is not empty
+    bool isExporting = false;        // an export is being written
     std::optional<PageNavigationState> pages;  // none when no preview is focused
     bool canCheckForUpdates = false;
 };
@@ -72,6 +77,11 @@ struct Menu {
 };
 
 namespace MenuModel {
+
+// The state of `session` with the stored scan language, the focused preview's pages and the
+// updater's readiness.
+MenuState stateOf(const session::ConversionSession& session, ce::ConversionOptions::Language language,
+                  std::optional<PageNavigationState> pages, bool canCheckForUpdates);
 
 // File, Edit, View and Help, in that order.
 std::vector<Menu> menus();

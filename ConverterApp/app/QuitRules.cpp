@@ -4,12 +4,19 @@
 
 #include <QCoreApplication>
 
-#include "session/DocumentItem.h"
+#include "session/ConversionSession.h"
 
 namespace app::QuitRules {
 
 ItemFacts factsOf(const session::DocumentItem& item) {
     return ItemFacts{item.result() != nullptr, item.exported(), item.isSample()};
+}
+
+State stateOf(const session::ConversionSession& session) {
+    State state;
+    state.isConverting = session.isConverting();
+    for (const session::DocumentItemPtr& item : session.items()) state.items.push_back(factsOf(*item));
+    return state;
 }
 
 bool holdsUnsavedWork(const ItemFacts& item) { return item.hasResult && !item.exported && !item.isSample; }

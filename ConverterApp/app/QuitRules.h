@@ -9,6 +9,7 @@
 #include <QString>
 
 namespace session {
+class ConversionSession;
 class DocumentItem;
 }
 
@@ -32,6 +33,8 @@ struct Question {
 };
 
 ItemFacts factsOf(const session::DocumentItem& item);
+// The session's state as the rules read it, at this moment.
+State stateOf(const session::ConversionSession& session);
 
 // A converted, unexported document that is not a sample.
 bool holdsUnsavedWork(const ItemFacts& item);

@@ -38,6 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
         EnablingCase{"RunningWithEarlierResults", {.isConverting = true, .hasConvertedItems = true},
                      {C::stopConverting, C::addFiles}, {C::convert, C::exportResults}},
         EnablingCase{"Converted", {.hasConvertedItems = true}, {C::exportResults}, {C::stopConverting}},
+        EnablingCase{"Exporting", {.hasConvertedItems = true, .isExporting = true}, {C::addFiles}, {C::exportResults}},
         EnablingCase{"FirstPage", {.pages = PageNavigationState{0, 3}}, {C::nextPage}, {C::previousPage}},
         EnablingCase{"MiddlePage", {.pages = PageNavigationState{1, 3}}, {C::previousPage, C::nextPage}, {}},
         EnablingCase{"LastPage", {.pages = PageNavigationState{2, 3}}, {C::previousPage}, {C::nextPage}},

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/QuitQuestion.h"
+#include "session/DocumentItem.h"
 
 namespace app {
 namespace {
@@ -49,6 +50,18 @@ INSTANTIATE_TEST_SUITE_P(
                     QuitCase{"ConvertingBeforeAnyPage", {true, {failed}}, "Quit while converting?"},
                     QuitCase{"ConvertingWithUnexported", {true, {unexported}}, "Quit while converting?"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(QuitRules, ReadsResultExportedAndSampleOfAnItem) {
+    session::DocumentItem item(QUrl::fromLocalFile("/docs/a.pdf"), QString(), false);
+    EXPECT_FALSE(QuitRules::holdsUnsavedWork(QuitRules::factsOf(item)));
+    item.setResult(std::make_shared<const ce::ConversionResult>());
+    EXPECT_TRUE(QuitRules::holdsUnsavedWork(QuitRules::factsOf(item)));
+    item.setExported(true);
+    EXPECT_FALSE(QuitRules::holdsUnsavedWork(QuitRules::factsOf(item)));
+    session::DocumentItem sample(QUrl::fromLocalFile("/res/Annual Report.pdf"), QString(), true);
+    sample.setResult(std::make_shared<const ce::ConversionResult>());
+    EXPECT_FALSE(QuitRules::holdsUnsavedWork(QuitRules::factsOf(sample)));
+}
 
 // Answers the next modal question by clicking the button with `role`.
 void answerNextQuestion(QMessageBox::ButtonRole role) {
