@@ -66,8 +66,8 @@ void AppCommands::run(Command command) {
     switch (command) {
         case Command::addFiles: return call(actions_.addFiles);
         case Command::addFolder: return call(actions_.addFolder);
-        case Command::convert: return call(actions_.convert);
-        case Command::stopConverting: return call(actions_.stopConverting);
+        case Command::convert: parts_.session.startConversion(parts_.settings.scanLanguage()); return;
+        case Command::stopConverting: parts_.session.cancelRun(); return;
         case Command::quit: return call(actions_.quit);
         case Command::previousPage: return call(actions_.previousPage);
         case Command::nextPage: return call(actions_.nextPage);

@@ -1,6 +1,7 @@
 // What the menu commands do. It carries out the commands that need only the session, the
-// settings, the updater and the small windows (samples, Export…, the help pages,
-// Acknowledgements, Preferences…, Check for Updates… and showing its result), hands the rest to
+// settings, the updater and the small windows (samples, Convert, Stop Converting, Export…, the
+// help pages, Acknowledgements, Preferences…, Check for Updates… and showing its result), hands
+// the rest to
 // the main window through WindowActions, and recomputes the menu's enabling whenever the
 // session, one of its items, the stored scan language or the updater changes (the window calls
 // refresh() when the focused preview's page changes).
@@ -30,8 +31,6 @@ public:
     struct WindowActions {
         std::function<void()> addFiles;   // the Add Files panel, then the session's addFiles
         std::function<void()> addFolder;  // the Add Folder panel, likewise
-        std::function<void()> convert;    // start a run with the stored scan language
-        std::function<void()> stopConverting;
         std::function<void()> quit;  // close the main window, which asks the quit question
         std::function<void()> previousPage;
         std::function<void()> nextPage;

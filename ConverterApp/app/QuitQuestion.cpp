@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QSpacerItem>
 
+#include "session/ConversionSession.h"
+
 namespace app::QuitQuestion {
 
 std::unique_ptr<QMessageBox> make(QWidget* parent, const QuitRules::Question& question) {
@@ -36,6 +38,12 @@ bool ask(QWidget* parent, const QuitRules::Question& question) {
 bool confirm(QWidget* parent, const QuitRules::State& state) {
     const std::optional<QuitRules::Question> asked = QuitRules::question(state);
     return !asked || ask(parent, *asked);
+}
+
+bool closeSession(QWidget* parent, session::ConversionSession& session) {
+    if (!confirm(parent, QuitRules::stateOf(session))) return false;
+    session.shutDown(shutDownLimit);
+    return true;
 }
 
 }  // namespace app::QuitQuestion

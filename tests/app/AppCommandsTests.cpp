@@ -1,4 +1,9 @@
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
 #include <QMainWindow>
 #include <QMenuBar>
 
@@ -7,6 +12,7 @@
 #include "SessionTestSupport.h"
 #include "SettingsFile.h"
 #include "app/AppCommands.h"
+#include "app/QuitQuestion.h"
 
 namespace app {
 namespace {
@@ -17,7 +23,7 @@ protected:
         parts = std::make_unique<AppCommands::Parts>(AppCommands::Parts{
             *menus, *session_, *file.settings, updater, windows, bundle, &window});
         AppCommands::WindowActions actions;
-        actions.convert = [this] { ++converts; };
+        actions.addFiles = [this] { ++addFilesPanels; };
         commands = std::make_unique<AppCommands>(*parts, actions);
     }
     test::SettingsFile file;
@@ -28,7 +34,7 @@ protected:
     AuxiliaryWindows windows{*file.settings, bundle};
     std::unique_ptr<AppCommands::Parts> parts;
     std::unique_ptr<AppCommands> commands;
-    int converts = 0;
+    int addFilesPanels = 0;
 };
 
 TEST_F(Commands, ASampleIsAddedAsASample) {
@@ -38,20 +44,51 @@ TEST_F(Commands, ASampleIsAddedAsASample) {
     EXPECT_TRUE(session_->items().front()->isSample());
 }
 
-TEST_F(Commands, EnablingFollowsTheItemsAndExportIsRequested) {
+TEST_F(Commands, ConvertStopAndExportFollowTheSession) {
     QAction* exportAction = menus->action(Command::exportResults);
     QAction* convert = menus->action(Command::convert);
+    QAction* stop = menus->action(Command::stopConverting);
     EXPECT_FALSE(exportAction->isEnabled());
     EXPECT_FALSE(convert->isEnabled());
-    add({makeFile("a.pdf")});
+    add({makeFile("a.pdf"), makeFile("b.pdf")});
+    sessiontest::giveResult(*session_->items().front(), sessiontest::makeResult(path("a.pdf").toStdString(), 1));
     EXPECT_TRUE(convert->isEnabled());
-    convert->trigger();
-    EXPECT_EQ(converts, 1);
-
-    sessiontest::giveResult(*session_->items().front(), sessiontest::makeResult("a.pdf", 1));
     EXPECT_TRUE(exportAction->isEnabled());
+
+    convert->trigger();  // b.pdf still needs converting
+    EXPECT_TRUE(session_->isConverting());
+    EXPECT_TRUE(stop->isEnabled());
+    EXPECT_FALSE(exportAction->isEnabled());  // not during a run, though a.pdf is converted
+    stop->trigger();
+    executor_->runAll();
+    EXPECT_FALSE(session_->isConverting());
+    EXPECT_FALSE(stop->isEnabled());
+
     exportAction->trigger();
     EXPECT_TRUE(session_->exportRequested());
+}
+
+TEST_F(Commands, CancelLeavesARunningConversionAloneAndQuitEndsIt) {
+    add({makeFile("a.pdf")});
+    ASSERT_TRUE(session_->startConversion(sessiontest::Language::automatic));
+    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+    EXPECT_FALSE(QuitQuestion::closeSession(&window, *session_));
+    EXPECT_TRUE(session_->isConverting());
+    EXPECT_EQ(session_->items().size(), 1u);
+
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        for (QAbstractButton* button : box->buttons()) {
+            if (box->buttonRole(button) == QMessageBox::DestructiveRole) button->click();
+        }
+    });
+    EXPECT_TRUE(QuitQuestion::closeSession(&window, *session_));
+}
+
+TEST_F(Commands, TheWindowsCommandsGoToTheWindow) {
+    menus->action(Command::addFiles)->trigger();
+    EXPECT_EQ(addFilesPanels, 1);
+    menus->action(Command::addFolder)->trigger();  // no action given: nothing happens
 }
 
 TEST_F(Commands, AcknowledgementsAndPreferencesOpenTheirWindows) {
