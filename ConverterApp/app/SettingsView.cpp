@@ -19,6 +19,7 @@ GeneralSettingsView::GeneralSettingsView(session::Settings& settings, QWidget* p
 
     auto* hint = new QLabel(tr("Use semicolons if your spreadsheet app uses a comma as the decimal separator."), this);
     hint->setWordWrap(true);
+    hint->setMinimumWidth(300);  // a wrapped label would otherwise take a narrow column
     hint->setForegroundRole(QPalette::PlaceholderText);
     QFont small = hint->font();
     small.setPointSizeF(small.pointSizeF() * 0.88);
