@@ -13,6 +13,10 @@ EngineError EngineError::unreadableInput(const std::filesystem::path& url) {
     return {Kind::unreadableInput, url.string(), "cannot read input: " + url.string()};
 }
 
+EngineError EngineError::inputTooLarge(const std::filesystem::path& url) {
+    return {Kind::inputTooLarge, url.string(), "image too large to convert: " + url.string()};
+}
+
 EngineError EngineError::modelOutput(const std::string& detail) {
     return {Kind::modelOutput, detail, "unexpected model output: " + detail};
 }

@@ -9,10 +9,12 @@ namespace ce {
 
 class EngineError : public std::runtime_error {
 public:
-    enum class Kind { modelMissing, unreadableInput, modelOutput, imageConversion, textRecognition };
+    enum class Kind { modelMissing, unreadableInput, modelOutput, imageConversion, textRecognition, inputTooLarge };
 
     static EngineError modelMissing(const std::string& path);
     static EngineError unreadableInput(const std::filesystem::path& url);
+    // An image that declares more pixels than the engine decodes.
+    static EngineError inputTooLarge(const std::filesystem::path& url);
     static EngineError modelOutput(const std::string& detail);
     static EngineError imageConversion();
     // Text recognition could not run (missing language data, a failed recogniser).

@@ -17,8 +17,8 @@ public:
     static constexpr double maxDeclaredPixels = 268'435'456;  // 2^28: larger declared frames are refused
 
     // Decodes frame `index` (0 for single images). Throws EngineError::unreadableInput
-    // when the file cannot be read as an image, the frame cannot be decoded, or the
-    // frame declares more than maxDeclaredPixels.
+    // when the file cannot be read as an image or the frame cannot be decoded, and
+    // EngineError::inputTooLarge when the frame declares more than maxDeclaredPixels.
     ImagePage(const std::filesystem::path& url, int index);
     // A page over an already upright frame; pixel sizes below 1 take the frame's own.
     ImagePage(RGBImage original, long long pixelWidth, long long pixelHeight, double dpiX, double dpiY);

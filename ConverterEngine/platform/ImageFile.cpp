@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <stb/stb_image.h>
 
 #include "core/EngineError.h"
-#include "image/Resample.h"
 #include "platform/Vips.h"
 
 namespace ce::ImageFile {
@@ -22,7 +22,8 @@ namespace {
 using Path = std::filesystem::path;
 
 [[noreturn]] void unreadable(const Path& path) {
-    vips_error_clear();
+    // libvips' error buffer exists only once it has started (a bad BMP may come first).
+    if (vips::ready()) vips_error_clear();
     throw EngineError::unreadableInput(path);
 }
 
@@ -156,7 +157,105 @@ RGBImage toRGB(VipsImage* in, const Path& path) {
     return image;
 }
 
+std::uint16_t littleEndian16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+
+// The layout of an uncompressed 24- or 32-bit BMP, the kinds read row by row below.
+struct PlainBMP {
+    std::int64_t width = 0;
+    std::int64_t height = 0;  // as stored: negative for rows stored top-down
+    int bytesPerPixel = 0;
+    std::uint32_t dataOffset = 0;
+};
+
+std::optional<PlainBMP> plainBMP(const std::vector<std::uint8_t>& bytes) {
+    if (bytes.size() < 34 || littleEndian(bytes.data() + 14) < 40) return std::nullopt;
+    const int bits = littleEndian16(bytes.data() + 28);
+    const std::int32_t compression = littleEndian(bytes.data() + 30);
+    if (compression != 0 || (bits != 24 && bits != 32)) return std::nullopt;
+    PlainBMP bmp{littleEndian(bytes.data() + 18), littleEndian(bytes.data() + 22), bits / 8,
+                 static_cast<std::uint32_t>(littleEndian(bytes.data() + 10))};
+    if (bmp.width <= 0 || bmp.height == 0) return std::nullopt;
+    return bmp;
+}
+
+// A plain BMP reduced while it is read: each pixel of the maxSide image is the mean of
+// the stored pixels it covers, and only one stored row is held at a time. The file
+// must hold every row it declares.
+// Whether the file is long enough for every row the header declares (stb_image would
+// fill the missing rows with black).
+bool holdsRows(const Path& path, const PlainBMP& bmp) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error) return false;
+    const auto rowBytes = static_cast<std::uintmax_t>((bmp.width * bmp.bytesPerPixel + 3) / 4 * 4);
+    const auto rows = static_cast<std::uintmax_t>(std::abs(bmp.height));
+    return size >= bmp.dataOffset && (size - bmp.dataOffset) / rowBytes >= rows;
+}
+
+RGBImage decodePlainBMPReduced(const Path& path, const PlainBMP& bmp, int maxSide) {
+    const std::int64_t w = bmp.width;
+    const std::int64_t h = std::abs(bmp.height);
+    const double factor = static_cast<double>(maxSide) / static_cast<double>(std::max(w, h));
+    const int tw = std::max(1, static_cast<int>(std::lround(static_cast<double>(w) * factor)));
+    const int th = std::max(1, static_cast<int>(std::lround(static_cast<double>(h) * factor)));
+    const std::size_t rowBytes = static_cast<std::size_t>((w * bmp.bytesPerPixel + 3) / 4 * 4);
+    std::ifstream file(path, std::ios::binary);
+    if (!file.seekg(bmp.dataOffset)) unreadable(path);
+
+    std::vector<int> column(static_cast<std::size_t>(w));
+    std::vector<std::uint64_t> columnPixels(static_cast<std::size_t>(tw), 0);
+    for (std::int64_t x = 0; x < w; ++x) {
+        column[static_cast<std::size_t>(x)] = static_cast<int>(x * tw / w);
+        ++columnPixels[static_cast<std::size_t>(column[static_cast<std::size_t>(x)])];
+    }
+    RGBImage image;
+    image.width = tw;
+    image.height = th;
+    image.pixels.resize(static_cast<std::size_t>(tw) * static_cast<std::size_t>(th) * 3);
+    std::vector<std::uint8_t> row(rowBytes);
+    std::vector<std::uint64_t> sums(static_cast<std::size_t>(tw) * 3, 0);
+    std::int64_t rowsInSums = 0;
+    int target = -1;
+    auto flush = [&] {
+        for (std::size_t tx = 0; tx < static_cast<std::size_t>(tw); ++tx) {
+            const std::uint64_t n = columnPixels[tx] * static_cast<std::uint64_t>(rowsInSums);
+            for (std::size_t k = 0; k < 3; ++k)
+                image.pixels[(static_cast<std::size_t>(target) * tw + tx) * 3 + k] =
+                    static_cast<std::uint8_t>(n ? (sums[tx * 3 + k] + n / 2) / n : 255);
+        }
+        std::fill(sums.begin(), sums.end(), 0);
+        rowsInSums = 0;
+    };
+    const bool bottomUp = bmp.height > 0;
+    for (std::int64_t stored = 0; stored < h; ++stored) {
+        if (!file.read(reinterpret_cast<char*>(row.data()), static_cast<std::streamsize>(rowBytes))) unreadable(path);
+        const std::int64_t y = bottomUp ? h - 1 - stored : stored;
+        const int ty = static_cast<int>(y * th / h);
+        if (ty != target) {
+            if (target >= 0) flush();
+            target = ty;
+        }
+        for (std::int64_t x = 0; x < w; ++x) {
+            const std::uint8_t* bgr = row.data() + x * bmp.bytesPerPixel;
+            std::uint64_t* sum = sums.data() + static_cast<std::size_t>(column[static_cast<std::size_t>(x)]) * 3;
+            sum[0] += bgr[2];
+            sum[1] += bgr[1];
+            sum[2] += bgr[0];
+        }
+        ++rowsInSums;
+    }
+    flush();
+    return image;
+}
+
 RGBImage decodeBMP(const Path& path, int maxSide) {
+    if (maxSide > 0) {
+        // stb_image decodes whole; a frame over the budget is reduced while it is read,
+        // and one of a kind read only whole is refused rather than held in full.
+        const auto bmp = plainBMP(head(path, 64));
+        if (!bmp) throw EngineError::inputTooLarge(path);
+        return decodePlainBMPReduced(path, *bmp, maxSide);
+    }
     int width = 0, height = 0, channels = 0;
     stbi_uc* data = stbi_load(path.c_str(), &width, &height, &channels, 4);
     if (!data) unreadable(path);
@@ -172,11 +271,6 @@ RGBImage decodeBMP(const Path& path, int maxSide) {
                 static_cast<std::uint8_t>((data[i * 4 + k] * alpha + 255 * (255 - alpha) + 127) / 255);
     }
     stbi_image_free(data);
-    if (maxSide > 0 && std::max(width, height) > maxSide) {
-        const double factor = static_cast<double>(maxSide) / std::max(width, height);
-        image = Resample::resize(image, std::max(1, static_cast<int>(std::lround(width * factor))),
-                                 std::max(1, static_cast<int>(std::lround(height * factor))), Resample::Filter::lanczos);
-    }
     return image;
 }
 
@@ -199,9 +293,11 @@ FrameInfo frameInfo(const Path& path, int index) {
     if (isBMP(bytes)) {
         int width = 0, height = 0, channels = 0;
         if (index != 0 || !stbi_info(path.c_str(), &width, &height, &channels)) unreadable(path);
-        info.pixelWidth = width;
-        info.pixelHeight = height;
+        // stb reports the stored height, negative for rows stored top-down.
+        info.pixelWidth = std::abs(static_cast<long long>(width));
+        info.pixelHeight = std::abs(static_cast<long long>(height));
         readBMPResolution(bytes, info);
+        if (const auto bmp = plainBMP(bytes); bmp && !holdsRows(path, *bmp)) unreadable(path);
         return info;
     }
     const vips::Image image = openFrame(path, index);

@@ -32,8 +32,11 @@ FrameInfo frameInfo(const std::filesystem::path& path, int index);
 
 // Frame `index` as stored (not turned upright), with alpha composited over white. With
 // maxSide > 0 the frame is reduced while it is read so that its longer side is at most
-// maxSide; libvips never holds the full frame then (BMP files are decoded whole first).
-// Throws EngineError::unreadableInput when the frame cannot be decoded.
+// maxSide; the full frame is never held then. Uncompressed 24- and 32-bit BMP files are
+// reduced row by row; other BMP kinds are only read whole.
+// Throws EngineError::unreadableInput when the frame cannot be decoded (also for a BMP
+// shorter than its declared rows), EngineError::inputTooLarge for a BMP that would have
+// to be reduced but is of a kind only read whole.
 RGBImage decode(const std::filesystem::path& path, int index, int maxSide);
 
 }  // namespace ce::ImageFile

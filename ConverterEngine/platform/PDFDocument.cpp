@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
+#include <vector>
 
 #include "platform/MuPDF.h"
 
@@ -43,11 +45,67 @@ bool PDFDocument::isLocked() const {
     return mupdf::guarded(context(), [doc](fz_context* ctx) { return pdf_needs_password(ctx, doc); }) != 0;
 }
 
+namespace {
+
+// A page-tree node loaded by object number; the reference is dropped with it.
+struct LoadedObject {
+    fz_context* ctx;
+    pdf_obj* obj;
+    ~LoadedObject() { pdf_drop_obj(ctx, obj); }
+};
+
+// The number of page leaves the tree below Root/Pages really holds, counting no
+// further than `limit`. Nodes are visited once each (a tree that refers back to
+// itself is not followed round) and without recursion, so a deep tree cannot
+// exhaust the stack. Objects are held by number, never by borrowed pointer, because
+// loading an object may repair and rebuild the cross-reference table.
+int pagesInTree(fz_context* ctx, pdf_document* doc, int limit) {
+    const int root = mupdf::guarded(
+        ctx, [doc](fz_context* c) { return pdf_to_num(c, pdf_dict_getp(c, pdf_trailer(c, doc), "Root/Pages")); });
+    if (root <= 0) return 0;
+    std::vector<int> pending{root};
+    std::unordered_set<int> visited{root};
+    int leaves = 0;
+    while (!pending.empty() && leaves < limit) {
+        const int number = pending.back();
+        pending.pop_back();
+        const LoadedObject node{ctx, mupdf::guarded(ctx, [doc, number](fz_context* c) {
+                                    return pdf_load_object(c, doc, number);
+                                })};
+        pdf_obj* obj = node.obj;
+        const int kids = mupdf::guarded(ctx, [obj](fz_context* c) {
+            pdf_obj* array = pdf_dict_get(c, obj, PDF_NAME(Kids));
+            return pdf_is_array(c, array) ? pdf_array_len(c, array) : -1;
+        });
+        if (kids < 0) {
+            ++leaves;
+            continue;
+        }
+        // Kids are pushed in reverse so that they are visited in document order.
+        for (int k = kids - 1; k >= 0; --k) {
+            const int kid = mupdf::guarded(ctx, [obj, k](fz_context* c) {
+                pdf_obj* ref = pdf_array_get(c, pdf_dict_get(c, obj, PDF_NAME(Kids)), k);
+                return pdf_is_indirect(c, ref) ? pdf_to_num(c, ref) : 0;
+            });
+            if (kid > 0 && visited.insert(kid).second) pending.push_back(kid);
+        }
+    }
+    return leaves;
+}
+
+}  // namespace
+
 int PDFDocument::pageCount() const {
     checkThread();
     if (isLocked()) throw PDFError("the document needs a password: " + path_.string());
-    pdf_document* doc = doc_;
-    return mupdf::guarded(context(), [doc](fz_context* ctx) { return pdf_count_pages(ctx, doc); });
+    if (!pageCount_) {
+        pdf_document* doc = doc_;
+        const int claimed = mupdf::guarded(context(), [doc](fz_context* ctx) { return pdf_count_pages(ctx, doc); });
+        // The tree's /Count is only a claim: a damaged or hostile file may claim a
+        // billion pages in a few hundred bytes. Only pages that exist are counted.
+        pageCount_ = claimed <= 0 ? 0 : pagesInTree(context(), doc, claimed);
+    }
+    return *pageCount_;
 }
 
 std::shared_ptr<PDFPage> PDFDocument::page(int index) const {

@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -68,7 +69,8 @@ public:
     // True when the document cannot be read without a non-empty password. Documents
     // protected by an owner password only open with the empty user password.
     bool isLocked() const;
-    // Throws PDFError (also for locked documents).
+    // The pages the page tree declares, at most as many as it really holds; worked
+    // out once. Throws PDFError (also for locked documents).
     int pageCount() const;
     // Page `index` (from 0), or nullptr when the document cannot give it.
     std::shared_ptr<PDFPage> page(int index) const;
@@ -87,6 +89,8 @@ private:
     std::shared_ptr<mupdf::ThreadContext> context_;
     pdf_document* doc_;
     std::filesystem::path path_;
+    // Filled by the first pageCount(); like every member, used on the owning thread only.
+    mutable std::optional<int> pageCount_;
 };
 
 // One loaded page; keeps its document open. Its box and rotation are read once, when

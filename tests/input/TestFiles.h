@@ -55,6 +55,25 @@ inline std::string makePDF(const std::vector<TestPage>& pages) {
     return pdf;
 }
 
+// A file made by makePDF with the first `from` replaced by `to`, its cross-reference
+// table written again for the objects that moved.
+inline std::string editPDF(const std::string& pdf, const std::string& from, const std::string& to) {
+    const std::size_t xref = pdf.find("\nxref\n") + 1;
+    std::string body = pdf.substr(0, xref);
+    body.replace(body.find(from), from.size(), to);
+    std::vector<std::size_t> offsets;
+    for (std::size_t at; (at = body.find("\n" + std::to_string(offsets.size() + 1) + " 0 obj\n")) != std::string::npos;)
+        offsets.push_back(at + 1);
+    std::string out = body + "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
+    for (std::size_t offset : offsets) {
+        const std::string number = std::to_string(offset);
+        out += std::string(10 - number.size(), '0') + number + " 00000 n \n";
+    }
+    const std::size_t trailer = pdf.find("trailer\n", xref);
+    const std::size_t startxref = pdf.find("startxref\n", trailer);
+    return out + pdf.substr(trailer, startxref - trailer) + "startxref\n" + std::to_string(body.size()) + "\n%%EOF\n";
+}
+
 // A folder of its own under the system's temporary folder, removed on destruction.
 class ScratchFolder {
 public:
@@ -160,11 +179,14 @@ inline std::string littleEndian32(std::uint32_t value) {
             static_cast<char>(value >> 24)};
 }
 
-// A 24-bit bottom-up BMP of RGB pixels with the given pixels per metre.
-inline std::string makeBMP(int width, int height, const std::vector<std::uint8_t>& rgb, std::uint32_t perMetre) {
+// A 24-bit BMP of RGB pixels with the given pixels per metre, its rows stored
+// bottom-up (the usual way) or top-down (a negative height in the header).
+inline std::string makeBMP(int width, int height, const std::vector<std::uint8_t>& rgb, std::uint32_t perMetre,
+                           bool topDown = false) {
     const std::size_t rowBytes = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
     std::string rows;
-    for (int y = height - 1; y >= 0; --y) {
+    for (int k = 0; k < height; ++k) {
+        const int y = topDown ? k : height - 1 - k;
         std::string line;
         for (int x = 0; x < width; ++x)
             for (int k : {2, 1, 0}) line += static_cast<char>(rgb[(static_cast<std::size_t>(y) * width + x) * 3 + k]);
@@ -172,7 +194,8 @@ inline std::string makeBMP(int width, int height, const std::vector<std::uint8_t
         rows += line;
     }
     const std::string info = littleEndian32(40) + littleEndian32(static_cast<std::uint32_t>(width)) +
-                             littleEndian32(static_cast<std::uint32_t>(height)) + std::string("\1\0\x18\0", 4) +
+                             littleEndian32(static_cast<std::uint32_t>(topDown ? -height : height)) +
+                             std::string("\1\0\x18\0", 4) +
                              littleEndian32(0) + littleEndian32(static_cast<std::uint32_t>(rows.size())) +
                              littleEndian32(perMetre) + littleEndian32(perMetre) + littleEndian32(0) + littleEndian32(0);
     return "BM" + littleEndian32(static_cast<std::uint32_t>(14 + info.size() + rows.size())) + littleEndian32(0) +

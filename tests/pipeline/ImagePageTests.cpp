@@ -8,6 +8,7 @@
 #include "input/TestFiles.h"
 #include "pipeline/ImagePage.h"
 #include "pipeline/PDFPageSource.h"
+#include "platform/ImageFile.h"
 #include "platform/PNGEncoder.h"
 
 using namespace ce;
@@ -168,8 +169,53 @@ TEST(ImagePageFile, BadFilesGiveEngineErrors) {
     EXPECT_THROW(ImagePage(folder.write("one.png", good), 1), EngineError);
     try {
         ImagePage(folder.path() / "huge.png", 0);
+        ADD_FAILURE() << "huge.png was decoded";
     } catch (const EngineError& error) {
-        EXPECT_EQ(error.kind(), EngineError::Kind::unreadableInput);
+        EXPECT_EQ(error.kind(), EngineError::Kind::inputTooLarge);
+        EXPECT_NE(std::string(error.what()).find("too large"), std::string::npos) << error.what();
+    }
+}
+
+// A 54-byte header declaring 23000 x 23000 pixels stored top-down (a negative height)
+// is refused, not decoded at full size from rows the file does not hold.
+TEST(ImagePageFile, BMPHeadersAreHeldToTheirRows) {
+    ScratchFolder folder;
+    const std::string header = makeBMP(1, 1, {0, 0, 0}, 0, true).substr(0, 54);
+    std::string huge = header;
+    huge.replace(18, 8, littleEndian32(23000) + littleEndian32(static_cast<std::uint32_t>(-23000)));
+    std::string shortRows = makeBMP(4, 6, solid(4, 6, {1, 2, 3}), 0, true);
+    shortRows.resize(shortRows.size() - 12);
+    for (const auto& [name, bytes] : {std::pair{"huge.bmp", huge}, std::pair{"short.bmp", shortRows}}) {
+        SCOPED_TRACE(name);
+        EXPECT_THROW(ImagePage(folder.write(name, bytes), 0), EngineError);
+    }
+    const ImagePage topDown(folder.write("top-down.bmp", makeBMP(3, 2, solid(3, 2, {9, 8, 7}), 0, true)), 0);
+    EXPECT_EQ(topDown.pixelHeight(), 2);
+    EXPECT_EQ(topDown.original(), RGBImage::filled(3, 2, 9, 8, 7));
+}
+
+// Above the budget a BMP is reduced while it is read: each pixel is the mean of the
+// block it covers, whichever way the rows are stored.
+TEST(ImagePageFile, BMPsAreReducedRowByRow) {
+    ScratchFolder folder;
+    // 6 x 4: left half black, right half white, the bottom row red.
+    std::vector<std::uint8_t> rgb;
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x) {
+            const std::uint8_t v = x < 3 ? 0 : 255;
+            rgb.insert(rgb.end(), {y == 3 ? std::uint8_t{255} : v, y == 3 ? std::uint8_t{0} : v, y == 3 ? std::uint8_t{0} : v});
+        }
+    for (bool topDown : {false, true}) {
+        SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
+        const auto file = folder.write("page.bmp", makeBMP(6, 4, rgb, 0, topDown));
+        const RGBImage reduced = ImageFile::decode(file, 0, 3);
+        ASSERT_EQ(reduced.width, 3);
+        ASSERT_EQ(reduced.height, 2);
+        EXPECT_EQ((std::vector<int>(reduced.pixels.begin(), reduced.pixels.begin() + 3)), (std::vector<int>{0, 0, 0}));
+        // The bottom right block: two white pixels and two red ones.
+        const std::size_t last = reduced.pixels.size() - 3;
+        EXPECT_EQ((std::vector<int>(reduced.pixels.begin() + last, reduced.pixels.end())), (std::vector<int>{255, 128, 128}));
+        EXPECT_EQ(ImageFile::decode(file, 0, 0).width, 6);
     }
 }
 

@@ -106,3 +106,27 @@ TEST(PDFDocument, CorpusPasswordSamples) {
     EXPECT_FALSE(ownerOnly->isLocked());
     EXPECT_EQ(ownerOnly->pageCount(), 2);
 }
+
+TEST(PDFDocument, CountsOnlyPagesTheTreeHolds) {
+    ScratchFolder folder;
+    const std::string two = makePDF({TestPage{}, TestPage{"0 0 300 400"}});
+    struct Case {
+        const char* name;
+        std::string pdf;
+        int pages;
+    };
+    const std::vector<Case> cases = {
+        {"honest", two, 2},
+        {"claims a billion", ce::testing::editPDF(two, "/Count 2", "/Count 1000000000"), 2},
+        {"claims fewer", ce::testing::editPDF(two, "/Count 2", "/Count 1"), 1},
+        {"refers to itself", ce::testing::editPDF(two, "/Kids [", "/Kids [2 0 R 2 0 R "), 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto document = PDFDocument::open(folder.write("tree.pdf", c.pdf));
+        EXPECT_EQ(document->pageCount(), c.pages);
+    }
+    auto document = PDFDocument::open(folder.write("billion.pdf", cases[1].pdf));
+    EXPECT_EQ(document->page(1)->cropBox(), (PDFRect{0, 0, 300, 400}));
+    EXPECT_EQ(document->page(2), nullptr);
+}
