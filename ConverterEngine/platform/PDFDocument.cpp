@@ -54,10 +54,11 @@ struct LoadedObject {
     ~LoadedObject() { pdf_drop_obj(ctx, obj); }
 };
 
-// The number of page leaves the tree below Root/Pages really holds, counting no
-// further than `limit`. Nodes are visited once each (a tree that refers back to
-// itself is not followed round) and without recursion, so a deep tree cannot
-// exhaust the stack. Objects are held by number, never by borrowed pointer, because
+// The number of pages the tree below Root/Pages really holds, counting no further
+// than `limit`: its leaves, and every Kids entry that cannot be followed. Nodes are
+// visited once each (a tree that refers back to itself is not followed round) and
+// without recursion, so a deep tree cannot exhaust the stack; the count is bounded by
+// the entries the file holds, whatever its /Count claims. Objects are held by number, never by borrowed pointer, because
 // loading an object may repair and rebuild the cross-reference table.
 int pagesInTree(fz_context* ctx, pdf_document* doc, int limit) {
     const int root = mupdf::guarded(
@@ -87,7 +88,12 @@ int pagesInTree(fz_context* ctx, pdf_document* doc, int limit) {
                 pdf_obj* ref = pdf_array_get(c, pdf_dict_get(c, obj, PDF_NAME(Kids)), k);
                 return pdf_is_indirect(c, ref) ? pdf_to_num(c, ref) : 0;
             });
-            if (kid > 0 && visited.insert(kid).second) pending.push_back(kid);
+            // An entry that cannot be followed (a direct object, or a node met before)
+            // still stands for one page, which fails when it is loaded.
+            if (kid > 0 && visited.insert(kid).second)
+                pending.push_back(kid);
+            else
+                ++leaves;
         }
     }
     return leaves;

@@ -119,7 +119,8 @@ TEST(PDFDocument, CountsOnlyPagesTheTreeHolds) {
         {"honest", two, 2},
         {"claims a billion", ce::testing::editPDF(two, "/Count 2", "/Count 1000000000"), 2},
         {"claims fewer", ce::testing::editPDF(two, "/Count 2", "/Count 1"), 1},
-        {"refers to itself", ce::testing::editPDF(two, "/Kids [", "/Kids [2 0 R 2 0 R "), 2},
+        {"refers to itself", ce::testing::editPDF(two, "/Kids [", "/Kids [2 0 R "), 2},
+        {"refers to itself and claims more", ce::testing::editPDF(two, "/Kids [3 0 R 5 0 R ] /Count 2", "/Kids [2 0 R 3 0 R 5 0 R ] /Count 9"), 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
