@@ -8,7 +8,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "FileStampReading.h"
+#include "session/FileStamp.h"
 #include "pipeline/ImagePage.h"
 #include "pipeline/PDFPageSource.h"
 #include "platform/ImageFile.h"
@@ -100,8 +100,13 @@ QString PageRenderer::cacheKey(const QString& path, int page, qint64 size, doubl
 }
 
 QString PageRenderer::cacheKey(const QString& path, int page) {
-    const auto stamp = FileStampReading::read(path);
-    return cacheKey(path, page, stamp.size, stamp.modified);
+    const session::FileStamp stamp = session::FileStamp::of(path);
+    return cacheKey(path, page, stamp.size, secondsSinceReferenceDate(stamp.modified));
+}
+
+double PageRenderer::secondsSinceReferenceDate(const QDateTime& time) {
+    if (time == session::FileStamp::distantPast()) return distantPast;
+    return static_cast<double>(time.toMSecsSinceEpoch()) / 1000.0 - referenceDateUnixSeconds;
 }
 
 double PageRenderer::pdfScale(double longerSide) {

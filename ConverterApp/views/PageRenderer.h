@@ -10,6 +10,7 @@
 // skipped, and a render that has started still fills the cache when it ends.
 #pragma once
 
+#include <QDateTime>
 #include <QImage>
 #include <QObject>
 #include <QString>
@@ -32,11 +33,19 @@ public:
 
     static PageRenderer& shared();
 
+    // Seconds from 1970 to 1 January 2001 00:00:00 UTC, and the distant past (an unknown
+    // modification time) in seconds since then.
+    static constexpr double referenceDateUnixSeconds = 978307200.0;
+    static constexpr double distantPast = -63114076800.0;
+
+    // The key of the page with the file's stamp as it is now.
     static QString cacheKey(const QString& path, int page);
     // The key from a stamp already read: `modified` is in seconds since 1 January 2001
     // 00:00:00 UTC, written as the shortest decimal that reads back as the same double
     // (a whole number keeps ".0").
     static QString cacheKey(const QString& path, int page, qint64 size, double modified);
+
+    static double secondsSinceReferenceDate(const QDateTime& time);
 
     // Pixels per point for a PDF page whose longer side is `longerSide` points.
     static double pdfScale(double longerSide);

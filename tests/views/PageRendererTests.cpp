@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "FileStampReading.h"
 #include "PageRenderer.h"
 #include "input/TestFiles.h"
 
