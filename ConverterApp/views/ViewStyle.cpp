@@ -1,7 +1,9 @@
 #include "ViewStyle.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QPalette>
+#include <QPixmap>
 #include <QStyleFactory>
 
 namespace ViewStyle {
@@ -68,6 +70,26 @@ QColor withOpacity(QColor c, double opacity) {
 QIcon standardIcon(QStyle::StandardPixmap pixmap) {
     static QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
     return fusion ? fusion->standardIcon(pixmap) : QIcon();
+}
+
+QIcon chevronIcon(bool left) {
+    QIcon icon;
+    for (auto [mode, colour] : {std::pair{QIcon::Normal, QColor(40, 40, 40)}, std::pair{QIcon::Disabled, QColor(0, 0, 0, 70)}}) {
+        for (int scale : {1, 2}) {
+            QPixmap pixmap(16 * scale, 16 * scale);
+            pixmap.setDevicePixelRatio(scale);
+            pixmap.fill(Qt::transparent);
+            QPainter p(&pixmap);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(colour, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            const double x0 = left ? 10 : 6;
+            const double x1 = left ? 5.5 : 10.5;
+            p.drawPolyline(QPolygonF({QPointF(x0, 3.5), QPointF(x1, 8), QPointF(x0, 12.5)}));
+            p.end();
+            icon.addPixmap(pixmap, mode);
+        }
+    }
+    return icon;
 }
 
 void applyTo(QApplication& app) {

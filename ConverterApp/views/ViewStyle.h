@@ -37,6 +37,9 @@ QColor withOpacity(QColor color, double opacity);
 // An icon of the Fusion style's own set, which exists whatever icon theme is installed.
 QIcon standardIcon(QStyle::StandardPixmap pixmap);
 
+// A chevron pointing left or right, drawn here so it never depends on an icon theme.
+QIcon chevronIcon(bool left);
+
 // Fusion style, a light palette from the colours above and the body font.
 void applyTo(QApplication& app);
 
