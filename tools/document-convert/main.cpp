@@ -6,13 +6,23 @@
 //   document-convert [--format markdown|docx|csv] [--language auto|en|es] [--out DIR]
 //                    [--models DIR] [--documents N] [--pages FIRST-LAST] [--force-ocr]
 //                    [--no-pictures] FILE|FOLDER...
+//
+// Documents of the same base name are named apart as export does (OutputPlan.h), files
+// found in folders keep their sub-folders. A path that cannot be read, a document that
+// cannot be converted or written, and a document whose every page failed are reported;
+// the exit status is 1 when any of those happened or nothing was converted, 2 for bad
+// arguments.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
+#include <system_error>
 #include <vector>
+
+#include "OutputPlan.h"
 
 #include "core/ConversionError.h"
 #include "core/ErrorDescription.h"
@@ -87,24 +97,58 @@ Arguments parse(int argc, char** argv) {
     return a;
 }
 
+// The documents to convert, each with its sub-folder: files given directly, then the
+// supported files below each given folder, labelled with their folder's path relative
+// to the given folder's parent. A path given twice is converted once. Paths that
+// cannot be read are reported and counted in `unreadable`.
+std::vector<OutputPlan::Source> gather(const std::vector<fs::path>& inputs, int& unreadable) {
+    std::vector<OutputPlan::Source> sources;
+    std::set<fs::path> seen;
+    auto add = [&](const fs::path& file, std::string folder) {
+        std::error_code ec;
+        fs::path key = fs::weakly_canonical(fs::absolute(file, ec), ec);
+        if (ec) key = file.lexically_normal();
+        if (seen.insert(key).second) sources.push_back({file, std::move(folder)});
+    };
+    for (const fs::path& input : inputs) {
+        std::error_code ec;
+        const fs::file_status status = fs::status(input, ec);
+        if (ec) {
+            ++unreadable;
+            std::printf("FAILED %s: %s\n", input.c_str(), ec.message().c_str());
+            continue;
+        }
+        if (!fs::is_directory(status)) {
+            add(input, "");
+            continue;
+        }
+        const std::vector<fs::path> found = DocumentConverter::supportedFiles(input, true);
+        if (found.empty()) std::printf("no PDFs or images in %s\n", input.c_str());
+        const fs::path parent = input.lexically_normal().parent_path();
+        for (const fs::path& file : found) {
+            const fs::path relative = file.parent_path().lexically_normal().lexically_relative(parent);
+            add(file, relative.empty() || relative == "." ? std::string() : relative.string());
+        }
+    }
+    return sources;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const Arguments args = parse(argc, argv);
+    int failedDocuments = 0;
+    const std::vector<OutputPlan::Source> sources = gather(args.inputs, failedDocuments);
+    const std::vector<OutputPlan::Target> targets = OutputPlan::plan(sources, args.out);
     std::vector<fs::path> files;
-    for (const fs::path& input : args.inputs) {
-        if (fs::is_directory(input)) {
-            for (const fs::path& f : DocumentConverter::supportedFiles(input, true)) files.push_back(f);
-        } else {
-            files.push_back(input);
-        }
-    }
+    for (const OutputPlan::Source& source : sources) files.push_back(source.file);
+
     const ModelLocation location = args.models ? ModelLocation::directory(*args.models) : ModelLocation::automatic();
     std::printf("models: %s\n", location.url().c_str());
     const DocumentConverter converter(std::make_shared<ModelSet>(location, ComputeUnits::all, PlatformServices::modelRuntime()));
 
     std::map<std::string, double> stepSeconds;
-    int textPages = 0, ocrPages = 0, failedPages = 0, failedDocuments = 0;
+    int textPages = 0, ocrPages = 0, failedPages = 0, convertedDocuments = 0;
     double textSeconds = 0, ocrSeconds = 0;
     const auto start = std::chrono::steady_clock::now();
     converter.convertBatch(files, args.options, args.documents, {}, [&](BatchItem item) {
@@ -114,6 +158,8 @@ int main(int argc, char** argv) {
             return;
         }
         const ConversionResult& result = std::get<ConversionResult>(item.result);
+        int failedHere = 0;
+        bool hasContent = false;
         for (const ConvertedPage& page : result.pages) {
             double seconds = 0;
             for (const auto& [step, s] : page.timings) {
@@ -122,6 +168,7 @@ int main(int argc, char** argv) {
             }
             if (page.failure) {
                 ++failedPages;
+                ++failedHere;
                 std::printf("  page %d of %s failed: %s\n", page.index + 1, item.url.filename().c_str(), page.failure->c_str());
             } else if (page.usedOCR) {
                 ++ocrPages;
@@ -130,24 +177,36 @@ int main(int argc, char** argv) {
                 ++textPages;
                 textSeconds += seconds;
             }
+            hasContent = hasContent || !page.content.body.empty();
         }
-        fs::path folder = args.out;
+        const int pageCount = static_cast<int>(result.pages.size());
+        if (failedHere == pageCount) {
+            // Nothing of the document converted: no output that would pass for a result.
+            ++failedDocuments;
+            std::printf("FAILED %s: all %d pages failed\n", item.url.c_str(), pageCount);
+            return;
+        }
+        const OutputPlan::Target& target = targets[static_cast<std::size_t>(item.index)];
         try {
-            const auto written = ResultExport::write(result, args.format, folder, std::nullopt, {});
-            std::printf("%s: %zu pages in %.2f s -> %zu files\n", item.url.c_str(), result.pages.size(), result.seconds,
-                        written.size());
+            const auto written = ResultExport::write(result, args.format, target.directory, target.baseName, {});
+            if (hasContent) ++convertedDocuments;
+            std::printf("%s: %d pages", item.url.c_str(), pageCount);
+            if (failedHere > 0) std::printf(" (%d failed)", failedHere);
+            std::printf(" in %.2f s -> %zu files in %s as %s\n", result.seconds, written.size(), target.directory.c_str(),
+                        target.baseName.c_str());
+            if (!hasContent) std::printf("  %s: no text or pictures found\n", item.url.filename().c_str());
         } catch (const std::exception& e) {
             ++failedDocuments;
             std::printf("FAILED writing %s: %s\n", item.url.c_str(), e.what());
         }
     });
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("\n%zu documents, %d failed; %d text-layer pages, %d recognised pages, %d failed pages; %.2f s\n",
-                files.size(), failedDocuments, textPages, ocrPages, failedPages, wall);
+    std::printf("\n%zu documents, %d converted, %d failed; %d text-layer pages, %d recognised pages, %d failed pages; %.2f s\n",
+                sources.size(), convertedDocuments, failedDocuments, textPages, ocrPages, failedPages, wall);
     for (const auto& [step, s] : stepSeconds) std::printf("  %-9s %8.2f s\n", step.c_str(), s);
     if (textPages > 0) std::printf("text-layer pages: %.2f pages/s of pipeline time\n", textPages / textSeconds);
     if (ocrPages > 0) std::printf("recognised pages: %.2f pages/s of pipeline time\n", ocrPages / ocrSeconds);
     const int pages = textPages + ocrPages + failedPages;
     if (wall > 0) std::printf("overall: %.2f pages/s\n", pages / wall);
-    return failedDocuments == 0 ? 0 : 1;
+    return failedDocuments == 0 && convertedDocuments > 0 ? 0 : 1;
 }
