@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/CaptionsAndFootnotes.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 
@@ -23,6 +24,8 @@ struct Case {
     std::vector<ROElement> ordered;  // reading order
     ReadingOrder::CidMap expected;
 };
+
+void PrintTo(const Case& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
 
 class Captions : public ::testing::TestWithParam<Case> {};
 
@@ -60,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"boxWithoutMeaningIsStillACandidate",
              {element(0, picture, std::numeric_limits<double>::quiet_NaN(), 700), element(1, caption, 580, 590)},
              {{0, {1}}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ce::testing::ByName{});
 
 TEST(Footnotes, FollowTheirTableOrPictureDirectly) {
     const std::vector<ROElement> ordered = {

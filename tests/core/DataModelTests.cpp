@@ -10,6 +10,7 @@
 #include "core/EngineError.h"
 #include "core/TableStructure.h"
 #include "core/TextCell.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 
@@ -21,6 +22,8 @@ struct BoxCase {
     double iou;
     double overSelf;
 };
+
+void PrintTo(const BoxCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
 
 class BBoxOperations : public ::testing::TestWithParam<BoxCase> {};
 
@@ -39,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BoxCase{"zeroArea", {1, 1, 1, 1}, {1, 1, 1, 1}, 0, 0, 0},
                       BoxCase{"inverted", {3, 0, 1, 2}, {0, 0, 4, 2}, 0, 0, 0},
                       BoxCase{"half", {0, 0, 2, 2}, {1, 0, 3, 2}, 2, 2.0 / 6.0, 0.5}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ce::testing::ByName{});
 
 TEST(BBox, GeometryOfInvertedAndNestedBoxes) {
     const BBox inverted{3, 0, 1, 2};

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "core/ListMarker.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 
@@ -14,6 +15,8 @@ struct SplitCase {
     const char* rest;
     bool enumerated;
 };
+
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << ce::testing::printable(c.text); }
 
 class ListMarkerSplit : public ::testing::TestWithParam<SplitCase> {};
 
@@ -63,7 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"-word", "", "-word", false},
         SplitCase{"3. ", "", "3. ", false},
         SplitCase{"word", "", "word", false},
-        SplitCase{"", "", "", false}));
+        SplitCase{"", "", "", false}),
+    ce::testing::ByIndexAnd<&SplitCase::text>{});
 
 TEST(ListMarkerNumber, OverflowCheckedAsciiNumbers) {
     const struct {

@@ -5,6 +5,7 @@
 
 #include "core/MergeContinuation.h"
 #include "core/Merges.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 
@@ -26,6 +27,8 @@ struct MergeCase {
     std::vector<ROElement> ordered;
     ReadingOrder::CidMap expected;
 };
+
+void PrintTo(const MergeCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
 
 class Merges : public ::testing::TestWithParam<MergeCase> {};
 
@@ -55,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         MergeCase{"candidateMustStartWithALetter", {left(0, "ends in a word"), right(1, "3 more")}, {}},
         MergeCase{"singleLettersMatchNeitherPattern", {left(0, "a"), right(1, "b")}, {}},
         MergeCase{"tailSpaceAllowedButNotAnUpperCaseEnd", {left(0, "ends in A  "), right(1, "next")}, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ce::testing::ByName{});
 
 struct ContinuationCase {
     const char* name;
@@ -63,6 +66,8 @@ struct ContinuationCase {
     const char* continuation;
     const char* expected;
 };
+
+void PrintTo(const ContinuationCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
 
 class Continuation : public ::testing::TestWithParam<ContinuationCase> {};
 
@@ -83,6 +88,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ContinuationCase{"hyphenBeforeDigitStays", "inter-", "3D", "inter- 3D"},
                       ContinuationCase{"softHyphenAlwaysJoins", "inter\xC2\xAD", "National", "interNational"},
                       ContinuationCase{"plainWordsGetOneSpace", "word", "\xC2\xA0 next", "word next"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ce::testing::ByName{});
 
 }  // namespace

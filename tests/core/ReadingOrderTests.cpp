@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/ReadingOrder.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 
@@ -38,6 +39,8 @@ struct SortCase {
     std::vector<int> expected;
 };
 
+void PrintTo(const SortCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
+
 class PrecedesSort : public ::testing::TestWithParam<SortCase> {};
 
 TEST_P(PrecedesSort, FollowsTheFixedProcedure) {
@@ -61,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 element(2, 200, 250, 100, 120), element(3, 0, 50, 100, 120),
                                 element(4, 200, 250, 100, 120)},
                                {3, 1, 2, 4, 0}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ce::testing::ByName{});
 
 struct OrderCase {
     const char* name;
@@ -69,6 +72,8 @@ struct OrderCase {
     ReadingOrderMode mode;
     std::vector<int> expected;
 };
+
+void PrintTo(const OrderCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
 
 class ReadingOrderCases : public ::testing::TestWithParam<OrderCase> {};
 
@@ -138,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                    element(3, 50, 560, 740, 760, DocLabel::pageHeader)},
                   strict,
                   {3, 7}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ce::testing::ByName{});
 
 // v touches u (its top 0.0005 points above u's bottom), so it is both just
 // below u and u's successor by the next-element rule. The link must be

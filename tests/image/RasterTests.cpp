@@ -6,6 +6,7 @@
 #include "core/EngineError.h"
 #include "image/RGBImage.h"
 #include "image/Resample.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 using Resample::Filter;
@@ -31,6 +32,8 @@ struct CropCase {
     int firstX, firstY;  // source pixel of the crop's top-left corner
 };
 
+void PrintTo(const CropCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
+
 class RGBImageCrop : public ::testing::TestWithParam<CropCase> {};
 
 TEST_P(RGBImageCrop, ClampsToTheImage) {
@@ -52,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(CropCase{"inside", 1, 1, 4, 3, 3, 2, 1, 1}, CropCase{"negativeOrigin", -2, -3, 2, 2, 2, 2, 0, 0},
                       CropCase{"pastTheEdge", 3, 2, 99, 99, 2, 2, 3, 2}, CropCase{"inverted", 4, 1, 2, 3, 0, 2, 4, 1},
                       CropCase{"outside", 7, 0, 9, 4, 0, 4, 5, 0}, CropCase{"below", 0, 6, 5, 8, 5, 0, 0, 4}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ce::testing::ByName{});
 
 TEST(RGBImagePixelBuffer, StoresBGRAndOpaqueAlpha) {
     const BGRABuffer buffer = RGBImage{1, 1, {10, 20, 30}}.pixelBuffer();

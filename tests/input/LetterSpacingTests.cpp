@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "input/LetterSpacing.h"
+#include "support/CaseNames.h"
 
 using namespace ce::LetterSpacing;
 
@@ -55,6 +56,8 @@ struct LetterCase {
     std::size_t applied;
 };
 
+void PrintTo(const LetterCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
+
 class LetterGapAnalysis : public ::testing::TestWithParam<LetterCase> {};
 
 TEST_P(LetterGapAnalysis, FindsTheThresholdAtTheLargestJump) {
@@ -84,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                    run({{1, 0.1, false}, {1, 0.1, false}, {1, 0.9, false}}), Verdict::leftAlone, 0, 0},
         LetterCase{"twoThirdsOfCandidatesClose",
                    run({{1, 0.1}, {1, 0.1}, {1, 0.9}, {1, 0.9, false}, {1, 0.1, false}}), Verdict::passed, 0.1, 3}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ce::testing::ByName{});
 
 TEST(PageLetterPass, TakesMediansAndTheLargestThresholdOfPassingRunsOnly) {
     LetterResult a{Verdict::passed, 0.2, 10, {0.1, 0.2, 0.2}, {}};
@@ -134,6 +137,8 @@ struct PitchCase {
     std::size_t applied;
 };
 
+void PrintTo(const PitchCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
+
 class PitchAnalysis : public ::testing::TestWithParam<PitchCase> {};
 
 TEST_P(PitchAnalysis, FindsTheLetterPitch) {
@@ -158,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
         PitchCase{"nextBelow095", run({{0.5, 0.1}, {0.9, 0.1}}), Verdict::setAside, 0, 0, 0},
         PitchCase{"fewCandidates", run({{0.7, 0.1}, {0.7, 0.1, false}, {1.4, 0.8}, {1.4, 0.8}}), Verdict::leftAlone,
                   0, 0, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ce::testing::ByName{});
 
 TEST(PagePitchPass, ClosesOnlyGapsBelowOneFifthWithinThePagePitch) {
     PitchResult a{Verdict::passed, 0.7, 1.3, 10, {}};

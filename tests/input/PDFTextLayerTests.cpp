@@ -5,6 +5,7 @@
 
 #include "input/PDFTextLayer.h"
 #include "input/TextViewBuilder.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 using ce::testing::Layout;
@@ -31,6 +32,8 @@ struct GateCase {
     bool hasLayer;
 };
 
+void PrintTo(const GateCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
+
 class TextLayerGate : public ::testing::TestWithParam<GateCase> {};
 
 // The gate counts Unicode scalars that are not white space, not code units.
@@ -51,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, TextLayerGate,
                                            GateCase{"ten", u"abcde fghij", true},
                                            GateCase{"nineScalarsTenUnits", u"\U0001D400bcd\tefghi", false},
                                            GateCase{"onlySpaces", u"      \u3000    \u00a0   ", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         ce::testing::ByName{});
 
 TEST(TextLayer, TypicalHeightIsTheLowerQuartileAndFlattensOnlyFarTallerBoxes) {
     std::vector<PDFTextLayer::Piece> pieces;
@@ -87,6 +90,8 @@ struct GroupCase {
     bool grouped;
 };
 
+void PrintTo(const GroupCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
+
 class LineGrouping : public ::testing::TestWithParam<GroupCase> {};
 
 TEST_P(LineGrouping, JoinsPiecesOnOneBaselineWithinTheGapLimit) {
@@ -106,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                       GroupCase{"verticalOverlapSeventyPercent", {55, 103, 90, 113}, true, true},
                       GroupCase{"verticalOverlapBelow", {55, 103.5, 90, 113.5}, true, false},
                       GroupCase{"rotatedPage", {55, 100, 90, 110}, false, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ce::testing::ByName{});
 
 // Only the last eight groups are tried, so a piece far down the page opens its own group
 // rather than joining one that lies nine groups back.
@@ -200,6 +205,8 @@ struct RotationCase {
     BBox expected;  // of the rectangle (10, 20, 30, 60) on a 100 x 200 crop box at (5, 5)
 };
 
+void PrintTo(const RotationCase& c, std::ostream* os) { *os << "rotation " << c.rotation; }
+
 class PageCoordinates : public ::testing::TestWithParam<RotationCase> {};
 
 TEST_P(PageCoordinates, MapUnrotatedSpaceToDisplayedTopLeftPoints) {
@@ -211,7 +218,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, PageCoordinates,
                          ::testing::Values(RotationCase{0, {10, 140, 30, 180}}, RotationCase{90, {20, 10, 60, 30}},
                                            RotationCase{180, {70, 20, 90, 60}}, RotationCase{270, {140, 70, 180, 90}},
                                            RotationCase{-90, {140, 70, 180, 90}}, RotationCase{450, {20, 10, 60, 30}},
-                                           RotationCase{45, {10, 140, 30, 180}}));
+                                           RotationCase{45, {10, 140, 30, 180}}),
+                         [](const auto& info) {
+                             const int r = info.param.rotation;
+                             return (r < 0 ? "rotationMinus" : "rotation") + std::to_string(std::abs(r));
+                         });
 
 TEST(TextLayer, RotatedPagesGiveTheSameWords) {
     TextViewBuilder page;

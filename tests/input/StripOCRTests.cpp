@@ -5,6 +5,7 @@
 #include "input/RecognitionTestSupport.h"
 #include "input/StripOCR.h"
 #include "platform/SansFont.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 using ce::testing::FakeRecognizer;
@@ -199,6 +200,8 @@ struct RowCase {
     std::optional<std::string> row0;
 };
 
+void PrintTo(const RowCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
+
 class StripOCRRows : public ::testing::TestWithParam<RowCase> {};
 
 TEST_P(StripOCRRows, MapsPiecesToRowsAndRemovesTheLabel) {
@@ -227,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RowCase{"NameAfterLabel", {{"No. Norway", 48, 300}}, "Norway"},
                       RowCase{"LeftToRight", {{"b", 0.6 * 600, 400}, {"a", 0.3 * 600, 300}}, "a b"},
                       RowCase{"TabsTrimmedNotLineBreaks", {{"\t7\n", 120, 200}}, "7\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ce::testing::ByName{});
 
 TEST(StripOCRRows, PiecesOutsideTheRowsAreIgnored) {
     const int width = 600, height = 172;  // one row: 48 ... 124.8

@@ -9,6 +9,7 @@
 #include "input/Segments.h"
 #include "input/Skew.h"
 #include "input/VisionOCR.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 using ce::testing::FakeRecognizer;
@@ -59,6 +60,8 @@ struct SkewCase {
     std::optional<double> expected;
 };
 
+void PrintTo(const SkewCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
+
 class SkewEstimate : public ::testing::TestWithParam<SkewCase> {};
 
 TEST_P(SkewEstimate, MedianOfAgreeingLongLines) {
@@ -78,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, SkewEstimate,
                                            SkewCase{"NegativeAngles", {-2.1, -2, -1.9, -2, -2.05}, -2},
                                            SkewCase{"SpreadTooWide", {0, 0, 0.1, 0.2, 0.3, 0.5, 0.8, 0.9},
                                                     std::nullopt}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         ce::testing::ByName{});
 
 TEST(SkewEstimate, AspectLimitAndHeight) {
     // 64 pixels high on a 1024-pixel image: exactly 15 times as long takes part.

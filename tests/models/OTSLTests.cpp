@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "models/OTSL.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 using Tokens = OTSL::Tokens;
@@ -10,6 +11,8 @@ struct HTMLCase {
     Tokens otsl;
     Tokens html;
 };
+
+void PrintTo(const HTMLCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
 
 class OTSLToHTML : public ::testing::TestWithParam<HTMLCase> {};
 
@@ -39,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"fcel", "fcel", "nl", "fcel", "nl"},
                  {"<tr>", "<td>", "</td>", "<td>", "</td>", "</tr>", "<tr>", "<td", " colspan=\"2\"", ">", "</td>",
                   "</tr>"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ce::testing::ByName{});
 
 TEST(OTSL, RowsAndPadding) {
     EXPECT_EQ(OTSL::rows({"nl", "fcel", "nl", "nl", "ecel"}).size(), 2u);
@@ -71,13 +74,43 @@ TEST(OTSL, RoundTripKeepsSpansOfEveryCell) {
     EXPECT_EQ(*spans, (Spans{{0, {1, 2}}, {4, {2, 1}}}));
 }
 
-TEST(OTSL, MalformedInputNeverCrashes) {
-    const Tokens inputs[] = {{"</tr>", "</tr>"}, {"<td", " colspan=\"x\"", "</tr>"}, {" colspan=\"2\""},
-                             {"<tr>", "<td", " rowspan=\"999999999\"", "</tr>", "<td>", "</tr>"}};
-    for (const Tokens& html : inputs) {
+// Malformed HTML tokens give a typed outcome, never a crash: spans read as far as they
+// make sense, no value for rows that do not line up, or OTSL::ConversionError.
+TEST(OTSL, MalformedInputGivesATypedOutcome) {
+    using Spans = std::map<int, std::pair<int, int>>;
+    enum class Outcome { spans, noValue, conversionError };
+    struct Case {
+        const char* what;
+        Tokens html;
+        Outcome outcome;
+        Spans spans;
+    };
+    const Case cases[] = {
+        {"rows without cells", {"</tr>", "</tr>"}, Outcome::spans, {}},
+        {"span that is not a number", {"<td", " colspan=\"x\"", "</tr>"}, Outcome::spans, {}},
+        {"span before any cell", {" colspan=\"2\""}, Outcome::conversionError, {}},
+        {"span beyond the largest one read is ignored",
+         {"<tr>", "<td", " rowspan=\"999999999\"", "</tr>", "<td>", "</tr>"},
+         Outcome::spans,
+         {}},
+        {"row longer than the row above", {"<td>", "</tr>", "<td>", "<td>", "</tr>"}, Outcome::noValue, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::optional<Spans> spans;
         try {
-            (void)OTSL::parseHTML(html);
-        } catch (const OTSL::ConversionError&) {
+            spans = OTSL::parseHTML(c.html);
+        } catch (const OTSL::ConversionError& e) {
+            EXPECT_EQ(c.outcome, Outcome::conversionError) << e.what();
+            EXPECT_EQ(e.kind(), OTSL::ConversionError::Kind::indexOutOfRange);
+            continue;
+        }
+        if (c.outcome == Outcome::spans) {
+            ASSERT_TRUE(spans.has_value());
+            EXPECT_EQ(*spans, c.spans);
+        } else {
+            EXPECT_EQ(c.outcome, Outcome::noValue) << "no error was thrown";
+            EXPECT_FALSE(spans.has_value());
         }
     }
 }

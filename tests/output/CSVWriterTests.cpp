@@ -4,6 +4,7 @@
 
 #include "OutputTestSupport.h"
 #include "output/CSVWriter.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 using namespace ce::testing;
@@ -30,6 +31,8 @@ struct FormulaCase {
     const char* written;
 };
 
+void PrintTo(const FormulaCase& c, std::ostream* os) { *os << ce::testing::printable(c.field); }
+
 class CSVFormulaNeutralisation : public ::testing::TestWithParam<FormulaCase> {};
 
 TEST_P(CSVFormulaNeutralisation, PrefixesFormulaStartsOnly) {
@@ -45,7 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FormulaCase{"-$ 12.00", "-$ 12.00"}, FormulaCase{"-5,00 EUR", "\"-5,00 EUR\""},
                       FormulaCase{"+12 %", "+12 %"}, FormulaCase{"total;=1+2", "total;'=1+2"},
                       FormulaCase{"a,-b;+3", "\"a,'-b;+3\""}, FormulaCase{"plain text", "plain text"},
-                      FormulaCase{"", ""}));
+                      FormulaCase{"", ""}),
+    ce::testing::ByIndexAnd<&FormulaCase::field>{});
 
 TEST(CSVFormulaTest, TabAndCarriageReturnStartsAreFormulaLike) {
     // Grid texts never start with whitespace, but the test itself covers them.

@@ -3,6 +3,7 @@
 #include "MarkdownReader.h"
 #include "OutputTestSupport.h"
 #include "output/MarkdownExporter.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 using namespace ce::testing;
@@ -32,6 +33,8 @@ struct GuardCase {
     const char* written;
 };
 
+void PrintTo(const GuardCase& c, std::ostream* os) { *os << ce::testing::printable(c.line); }
+
 class MarkdownBlockStartGuard : public ::testing::TestWithParam<GuardCase> {};
 
 // Each line stays one paragraph line with its own text (leading spaces aside) when read back.
@@ -50,7 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
                       GuardCase{"   ###", "   \\###"}, GuardCase{"---", "\\---"}, GuardCase{"* * *", "\\* * *"},
                       GuardCase{"===", "\\==="}, GuardCase{"--", "\\--"}, GuardCase{"=", "\\="}, GuardCase{"-", "\\-"},
                       GuardCase{"-word", "-word"}, GuardCase{"#hashtag", "#hashtag"},
-                      GuardCase{"___", "\\_\\_\\_"}, GuardCase{"a_b & <c>", "a\\_b &amp; &lt;c&gt;"}));
+                      GuardCase{"___", "\\_\\_\\_"}, GuardCase{"a_b & <c>", "a\\_b &amp; &lt;c&gt;"}),
+    ce::testing::ByIndexAnd<&GuardCase::line>{});
 
 TEST(MarkdownExporterTest, HeadingsAndParagraphs) {
     DocElement deep = element(DocElementKind::sectionHeader, "Deep_er");

@@ -3,6 +3,7 @@
 #include "MarkdownReader.h"
 #include "OutputTestSupport.h"
 #include "output/MarkdownWriter.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 using namespace ce::testing;
@@ -31,6 +32,8 @@ struct ElementCase {
     const char* markdown;
 };
 
+void PrintTo(const ElementCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
+
 DocElement withLevel(DocElement e, int level) {
     e.level = level;
     return e;
@@ -54,7 +57,7 @@ DocElement withOrig(DocElement e, std::string orig) {
 
 class MarkdownWriterElements : public ::testing::TestWithParam<ElementCase> {};
 
-TEST_P(MarkdownWriterElements, RenderAsSpecified) {
+TEST_P(MarkdownWriterElements, EachKindGetsItsMarkupWithTheTextEscaped) {
     EXPECT_EQ(MarkdownWriter::element(GetParam().element, 0, false), GetParam().markdown);
 }
 
@@ -82,13 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
                     withTable(withCaptions(element(DocElementKind::table, ""), {"Tab_1", "<b>"}),
                               table(1, 1, {cell(0, 0, "v")})),
                     "Tab\\_1&lt;b&gt;\n\n<table><tr><td>v</td></tr></table>"}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (char& c : name) {
-            if (c == ' ') c = '_';
-        }
-        return name;
-    });
+    ce::testing::ByName{});
 
 TEST(MarkdownWriterTest, ListItemMarkers) {
     struct Case {

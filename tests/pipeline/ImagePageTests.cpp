@@ -10,6 +10,7 @@
 #include "pipeline/PDFPageSource.h"
 #include "platform/ImageFile.h"
 #include "platform/PNGEncoder.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 using namespace ce::testing;
@@ -76,6 +77,8 @@ struct OrientationCase {
     int rightX, rightY;       // where its top-right pixel lands
 };
 
+void PrintTo(const OrientationCase& c, std::ostream* os) { *os << "orientation " << c.orientation; }
+
 class ImagePageOrientation : public ::testing::TestWithParam<OrientationCase> {};
 
 TEST_P(ImagePageOrientation, TurnsTheFrameUpright) {
@@ -97,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(Orientations, ImagePageOrientation,
                                            OrientationCase{2, 3, 2, 2, 0, 0, 0}, OrientationCase{3, 3, 2, 2, 1, 0, 1},
                                            OrientationCase{4, 3, 2, 0, 1, 2, 1}, OrientationCase{5, 2, 3, 0, 0, 0, 2},
                                            OrientationCase{6, 2, 3, 1, 0, 1, 2}, OrientationCase{7, 2, 3, 1, 2, 1, 0},
-                                           OrientationCase{8, 2, 3, 0, 2, 0, 0}, OrientationCase{9, 3, 2, 0, 0, 2, 0}));
+                                           OrientationCase{8, 2, 3, 0, 2, 0, 0}, OrientationCase{9, 3, 2, 0, 0, 2, 0}),
+    [](const auto& info) { return "orientation" + std::to_string(info.param.orientation); });
 
 TEST(ImagePageFile, ResolutionFromTheFile) {
     ScratchFolder folder;

@@ -6,6 +6,7 @@
 #include "input/TestFiles.h"
 #include "pipeline/PDFPageSource.h"
 #include "platform/PNGEncoder.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 using ce::testing::makePDF;
@@ -33,6 +34,8 @@ struct RotationCase {
     bool squareRight, squareBottom;  // where the square lands as displayed
 };
 
+void PrintTo(const RotationCase& c, std::ostream* os) { *os << ce::testing::printable(c.rotate); }
+
 class PDFPageRotation : public ::testing::TestWithParam<RotationCase> {};
 
 TEST_P(PDFPageRotation, SizeAndDrawingFollowTheDisplayedPage) {
@@ -57,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(Rotations, PDFPageRotation,
                                            RotationCase{"180", 200, 100, true, true},
                                            RotationCase{"270", 100, 200, false, true},
                                            RotationCase{"45", 100, 200, true, false},
-                                           RotationCase{"-90", 100, 200, false, true}));
+                                           RotationCase{"-90", 100, 200, false, true}),
+    [](const auto& info) { return "rotate" + ce::testing::identifier(info.param.rotate); });
 
 TEST(PDFPageSource, RendersTheCropBox) {
     ScratchFolder folder;
