@@ -30,7 +30,7 @@ public:
     void start(Work work, BackgroundJob job) override;
     bool shutDown(std::chrono::milliseconds limit) override;
 
-    // The channel back to the main thread, shared with running jobs; defined in the source.
+    // The queue of main-thread jobs, shared with running jobs; defined in the source.
     struct Channel;
 
 private:

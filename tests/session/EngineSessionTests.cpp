@@ -26,7 +26,7 @@ TEST(EngineSession, AddsCountsConvertsAndExportsASamplePDF) {
                               std::make_unique<session::QtExecutor>());
 
     session.addFiles({QUrl::fromLocalFile(source), QUrl::fromLocalFile(dir.filePath("missing.pdf"))});
-    ASSERT_TRUE(spinUntil([&] { return !session.items().empty() && session.items()[0]->pageCount(); }, 30'000));
+    ASSERT_TRUE(spinUntil([&] { return !session.items().empty() && session.items()[0]->pageCount(); }, 120'000));
     const DocumentItemPtr item = session.items()[0];
     ASSERT_TRUE(session.notice());
     EXPECT_EQ(session.notice()->message, QStringLiteral("1 files can’t be found."));
@@ -49,7 +49,7 @@ TEST(EngineSession, AddsCountsConvertsAndExportsASamplePDF) {
         std::optional<ConversionSession::Notice> outcome;
         ASSERT_TRUE(session.exportDocuments(format, QUrl::fromLocalFile(out), session::CSVSeparator::comma,
                                             [&](const auto& notice) { outcome = notice; }));
-        ASSERT_TRUE(spinUntil([&] { return outcome.has_value(); }, 60'000));
+        ASSERT_TRUE(spinUntil([&] { return outcome.has_value(); }, 120'000));
         EXPECT_EQ(outcome->kind, ConversionSession::Notice::Kind::info) << outcome->message.toStdString();
         EXPECT_FALSE(outcome->reveal.isEmpty()) << ce::OutputFormats::rawValue(format);
     }
