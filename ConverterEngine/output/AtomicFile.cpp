@@ -31,9 +31,9 @@ int openTemporary(const std::filesystem::path& target, std::filesystem::path& te
     fail("cannot create file", target, EEXIST);
 }
 
-}  // namespace
-
-void write(const std::filesystem::path& target, std::string_view bytes) {
+// Writes `bytes` to a new temporary beside `target` and returns its path; on failure
+// the temporary is removed and the error thrown.
+std::filesystem::path writeTemporary(const std::filesystem::path& target, std::string_view bytes) {
     std::filesystem::path temporary;
     const int fd = openTemporary(target, temporary);
     int error = 0;
@@ -57,14 +57,46 @@ void write(const std::filesystem::path& target, std::string_view bytes) {
         error = errno;
         what = "cannot write file";
     }
-    if (!what && ::rename(temporary.c_str(), target.c_str()) != 0) {
-        error = errno;
-        what = "cannot replace file";
-    }
     if (what) {
         ::unlink(temporary.c_str());
         fail(what, target, error);
     }
+    return temporary;
+}
+
+}  // namespace
+
+void write(const std::filesystem::path& target, std::string_view bytes) {
+    const std::filesystem::path temporary = writeTemporary(target, bytes);
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        fail("cannot replace file", target, error);
+    }
+}
+
+FileSet::~FileSet() { discard(); }
+
+void FileSet::discard() {
+    for (const auto& [temporary, target] : staged_) ::unlink(temporary.c_str());
+    staged_.clear();
+}
+
+void FileSet::stage(const std::filesystem::path& target, std::string_view bytes) {
+    staged_.emplace_back(writeTemporary(target, bytes), target);
+}
+
+void FileSet::commit() {
+    for (std::size_t k = 0; k < staged_.size(); ++k) {
+        if (::rename(staged_[k].first.c_str(), staged_[k].second.c_str()) == 0) continue;
+        const int error = errno;
+        for (std::size_t done = 0; done < k; ++done) ::unlink(staged_[done].second.c_str());
+        const std::filesystem::path failed = staged_[k].second;
+        staged_.erase(staged_.begin(), staged_.begin() + static_cast<std::ptrdiff_t>(k));
+        discard();
+        fail("cannot replace file", failed, error);
+    }
+    staged_.clear();
 }
 
 }  // namespace ce::AtomicFile

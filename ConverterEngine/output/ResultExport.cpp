@@ -47,10 +47,6 @@ MarkdownExporter::ImagePath imagePaths(const ConvertedPage& page, const std::str
 
 std::string imageFolderName(const std::string& base) { return base + "-images"; }
 
-void writeData(const std::filesystem::path& target, const Data& data) {
-    AtomicFile::write(target, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
-}
-
 }  // namespace
 
 std::string baseName(const ConversionResult& result) { return result.source.stem().string(); }
@@ -132,41 +128,45 @@ std::vector<std::filesystem::path> write(const ConversionResult& result, OutputF
                                          const CSVWriter::Options& csvOptions) {
     const std::string base = baseOr(result, baseName);
     std::filesystem::create_directories(folder);
+    // The document's files are staged together and moved into place only once all are
+    // written, so that a failure leaves nothing of the document behind.
+    AtomicFile::FileSet files;
     std::vector<std::filesystem::path> written;
+    auto stage = [&](const std::filesystem::path& target, const Data& data) {
+        files.stage(target, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+        written.push_back(target);
+    };
     switch (format) {
         case OutputFormat::markdown: {
             const std::vector<PictureEntry> entries = pictures(result);
-            if (!entries.empty()) {
-                const std::filesystem::path imageFolder = folder / imageFolderName(base);
-                std::filesystem::create_directories(imageFolder);
-                for (const PictureEntry& entry : entries) {
-                    const auto target = imageFolder / imageFileName(entry.pageIndex, *entry.element);
-                    writeData(target, *entry.png);
-                    written.push_back(target);
-                }
-            }
             const auto mode =
                 entries.empty() ? MarkdownExporter::ImageMode::placeholder : MarkdownExporter::ImageMode::linked;
             const auto target = folder / (base + ".md");
-            AtomicFile::write(target, markdown(result, mode, percentEncodedPathComponent(imageFolderName(base))));
-            written.insert(written.begin(), target);
-            return written;
-        }
-        case OutputFormat::docx: {
-            const Data data = docx(result, DOCXWriter::Options{});
-            const auto target = folder / (base + ".docx");
-            writeData(target, data);
+            files.stage(target, markdown(result, mode, percentEncodedPathComponent(imageFolderName(base))));
             written.push_back(target);
-            return written;
-        }
-        case OutputFormat::csv:
-            for (const CSVFile& file : csvFiles(result, csvOptions, base)) {
-                const auto target = folder / file.fileName;
-                writeData(target, file.data);
-                written.push_back(target);
+            if (entries.empty()) break;
+            const std::filesystem::path imageFolder = folder / imageFolderName(base);
+            const bool madeFolder = std::filesystem::create_directories(imageFolder);
+            try {
+                for (const PictureEntry& entry : entries)
+                    stage(imageFolder / imageFileName(entry.pageIndex, *entry.element), *entry.png);
+                files.commit();
+            } catch (...) {
+                files.discard();
+                std::error_code ignored;
+                if (madeFolder) std::filesystem::remove(imageFolder, ignored);  // only when left empty
+                throw;
             }
             return written;
+        }
+        case OutputFormat::docx:
+            stage(folder / (base + ".docx"), docx(result, DOCXWriter::Options{}));
+            break;
+        case OutputFormat::csv:
+            for (const CSVFile& file : csvFiles(result, csvOptions, base)) stage(folder / file.fileName, file.data);
+            break;
     }
+    files.commit();
     return written;
 }
 

@@ -70,8 +70,9 @@ Data docx(const ConversionResult& result, const DOCXWriter::Options& options);
 // files written in write order: the Markdown file then its pictures; the DOCX file; the
 // CSV files (none for a result without tables). Each file is replaced whole. Folder and
 // file errors are thrown as std::filesystem::filesystem_error, and a DOCX package that
-// cannot be built throws the DOCX writer's error before any file is written; files
-// written before a failure stay.
+// cannot be built throws the DOCX writer's error before any file is written. The files
+// are moved into place only once all are written: a failure leaves none of them (nor a
+// picture folder this call made).
 std::vector<std::filesystem::path> write(const ConversionResult& result, OutputFormat format,
                                          const std::filesystem::path& folder,
                                          const std::optional<std::string>& baseName,

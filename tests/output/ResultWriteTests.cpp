@@ -151,6 +151,29 @@ TEST(ResultWriteTest, FolderErrorsAreThrown) {
     EXPECT_FALSE(std::filesystem::exists(scratch.path() / "doc.md"));
 }
 
+// A write that fails part way leaves nothing of the document: not the pictures when the
+// Markdown file cannot be put in place, not table 1 when table 2 cannot.
+TEST(ResultWriteTest, AFailedWriteLeavesNothingOfTheDocument) {
+    const ConversionResult r = handBuiltResult();
+    struct Case {
+        const char* name;
+        OutputFormat format;
+        const char* blocked;  // a name taken by a folder that is not empty
+    };
+    for (const Case& c : {Case{"markdown", OutputFormat::markdown, "doc.md"},
+                          Case{"pictures", OutputFormat::markdown, "doc-images/p1-5.png"},
+                          Case{"csv", OutputFormat::csv, "doc-table-2.csv"}}) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder scratch;
+        std::filesystem::create_directories(scratch.path() / c.blocked);
+        writeFile(scratch.path() / c.blocked / "keep", "x");
+        const Lines before = folderEntries(scratch.path());
+        EXPECT_THROW(ResultExport::write(r, c.format, scratch.path(), "doc", {}), std::filesystem::filesystem_error);
+        EXPECT_EQ(folderEntries(scratch.path()), before);
+        EXPECT_EQ(readFile(scratch.path() / c.blocked / "keep"), "x");
+    }
+}
+
 TEST(ResultWriteTest, DocxPackageIsWrittenUnderTheBaseName) {
     ScratchFolder scratch;
     const ConversionResult r = handBuiltResult();
