@@ -1,7 +1,5 @@
 #include "session/ConversionSession.h"
 
-#include <algorithm>
-
 namespace session {
 
 ConversionSession::Notice ConversionSession::Notice::make(Kind kind, QString title, QString message,
@@ -58,11 +56,6 @@ void ConversionSession::setPendingRemoval(const std::optional<QSet<QUuid>>& valu
     if (pendingRemoval_ == value) return;
     pendingRemoval_ = value;
     emit pendingRemovalChanged();
-}
-
-DocumentItemPtr ConversionSession::item(const QUuid& id) const {
-    const auto found = std::find_if(items_.begin(), items_.end(), [&](const auto& item) { return item->id() == id; });
-    return found == items_.end() ? nullptr : *found;
 }
 
 }  // namespace session

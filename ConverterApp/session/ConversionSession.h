@@ -93,8 +93,6 @@ public:
     void setPendingRemoval(const std::optional<QSet<QUuid>>& value);
     // The items taken into the current run.
     const std::vector<DocumentItemPtr>& runItems() const { return runItems_; }
-    // The item with `id`, or null.
-    DocumentItemPtr item(const QUuid& id) const;
 
     // --- Messages ---
     // The user-facing message for a failed count or conversion.
