@@ -1,3 +1,4 @@
+#include "core/Median.h"
 #include "input/LetterSpacing.h"
 
 #include <algorithm>
@@ -6,18 +7,6 @@
 namespace ce::LetterSpacing {
 
 namespace {
-
-// The element at position n / 2 of the sorted values (the upper median); values not empty.
-double upperMedian(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// The element at position (n - 1) / 2 of the sorted values (the lower median); values not empty.
-double lowerMedian(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[(values.size() - 1) / 2];
-}
 
 std::vector<double> edgeGaps(std::span<const GapRecord> records) {
     std::vector<double> gaps;

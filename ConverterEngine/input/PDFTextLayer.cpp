@@ -3,14 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <numeric>
 
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/utf16.h>
 
+#include "core/Median.h"
 #include "core/Regex.h"
 #include "core/Unicode.h"
+#include "core/UnionFind.h"
 
 namespace ce::PDFTextLayer {
 
@@ -27,32 +28,6 @@ bool isLineTerminator(char16_t c) {
 }
 
 int normalisedRotation(int rotation) { return ((rotation % 360) + 360) % 360; }
-
-class UnionFind {
-public:
-    explicit UnionFind(std::size_t n) : parent_(n) { std::iota(parent_.begin(), parent_.end(), 0); }
-    int find(int i) {
-        while (parent_[i] != i) i = parent_[i] = parent_[parent_[i]];
-        return i;
-    }
-    // The smaller root stays, so every root is its component's smallest member.
-    void unite(int a, int b) {
-        a = find(a);
-        b = find(b);
-        if (a != b) parent_[std::max(a, b)] = std::min(a, b);
-    }
-    // Components ordered by their smallest member, members ascending.
-    std::vector<std::vector<int>> components() {
-        std::map<int, std::vector<int>> byRoot;
-        for (int i = 0; i < static_cast<int>(parent_.size()); ++i) byRoot[find(i)].push_back(i);
-        std::vector<std::vector<int>> out;
-        for (auto& [root, members] : byRoot) out.push_back(std::move(members));
-        return out;
-    }
-
-private:
-    std::vector<int> parent_;
-};
 
 double verticalOverlap(const Rect& a, const Rect& b) {
     return std::min(a.maxY, b.maxY) - std::max(a.minY, b.minY);
@@ -202,9 +177,9 @@ std::vector<TextCell> wordCells(const PageTextView& view, const Flattening& flat
         if (k != wordAt.end() && v != wordAt.end()) parts.unite(v->second, k->second);
     }
     std::vector<TextCell> joined;
-    for (std::vector<int>& members : parts.components()) {
+    for (std::vector<std::size_t>& members : parts.components()) {
         std::stable_sort(members.begin(), members.end(),
-                         [&](int a, int b) { return words[a].bbox.l < words[b].bbox.l; });
+                         [&](std::size_t a, std::size_t b) { return words[a].bbox.l < words[b].bbox.l; });
         TextCell out = words[members.front()];
         for (std::size_t m = 1; m < members.size(); ++m) {
             out.text += words[members[m]].text;
@@ -312,9 +287,10 @@ Groups runs(std::u16string_view text, std::span<const Piece> pieces, const Group
         if (a.ranges.empty() || b.ranges.empty()) continue;
         if (lineStart(text, a.ranges.front().location) != lineStart(text, b.ranges.front().location)) continue;
         if (verticalOverlap(a.bounds, b.bounds) < 0.7 * smallerHeight(a.bounds, b.bounds)) continue;
-        parts.unite(static_cast<int>(i - 1), static_cast<int>(i));
+        parts.unite(i - 1, i);
     }
-    Groups out = parts.components();
+    Groups out;
+    for (const std::vector<std::size_t>& members : parts.components()) out.emplace_back(members.begin(), members.end());
     if (unrotated)
         for (std::vector<int>& run : out)
             std::stable_sort(run.begin(), run.end(),
@@ -380,9 +356,8 @@ std::optional<LetterSpacing::MeasuredRun> measure(const PageTextView& view, cons
     const bool horizontal = all->width() >= all->height();
     std::vector<double> thickness;
     for (const auto& [position, box] : boxes) thickness.push_back(horizontal ? box.height() : box.width());
-    std::sort(thickness.begin(), thickness.end());
     LetterSpacing::MeasuredRun run;
-    run.unit = thickness[thickness.size() / 2];
+    run.unit = upperMedian(thickness);
     run.candidates = sequence.candidates;
 
     auto low = [horizontal](const Rect& r) { return horizontal ? r.minX : r.minY; };

@@ -1,18 +1,13 @@
 #include "input/Segments.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
+
+#include "core/Truncation.h"
 
 namespace ce::Segments {
 
 namespace {
-
-// Truncation toward zero, kept inside int's range (NaN counts as 0).
-int truncated(double value) {
-    if (!(value == value)) return 0;
-    return static_cast<int>(std::clamp(value, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
-}
 
 int ceiling(double value) { return truncated(std::ceil(value)); }
 

@@ -4,18 +4,15 @@
 #include <climits>
 #include <cmath>
 
+#include "core/Median.h"
 #include "core/Regex.h"
+#include "core/Truncation.h"
 #include "core/Unicode.h"
 #include "core/Whitespace.h"
 
 namespace ce::StripOCR {
 
 namespace {
-
-int truncated(double value) {
-    if (!(value == value)) return 0;
-    return static_cast<int>(std::clamp(value, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
-}
 
 // The drawn size of a crop: scaled by `upscale`, then shrunk (keeping its shape) to
 // fit the row pitch and the widest crop allowed.
@@ -218,8 +215,7 @@ std::vector<std::optional<std::string>> recognizeRegions(const std::vector<BBox>
         for (const TextCell& token : tokens)
             if (const double h = scale * token.bbox.height(); h > 2.0) heights.push_back(h);
         if (heights.empty()) return result;
-        std::sort(heights.begin(), heights.end());
-        const double typical = heights[heights.size() / 2];
+        const double typical = upperMedian(heights);
 
         const std::optional<GrayRaster> raster = GrayRaster::of(page);
         if (!raster) return result;

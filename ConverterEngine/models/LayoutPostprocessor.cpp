@@ -7,6 +7,7 @@
 #include <utility>
 #include <tuple>
 
+#include "core/UnionFind.h"
 #include "core/Whitespace.h"
 #include "models/LayoutRun.h"
 
@@ -31,35 +32,6 @@ Margins marginsOf(OverlapKind kind) {
 }
 
 bool hasPositiveSize(const BBox& box) { return box.r - box.l > 0 && box.b - box.t > 0; }
-
-// Union-find over list positions with path compression and union by rank.
-struct DisjointSets {
-    std::vector<std::size_t> parent;
-    std::vector<int> rank;
-
-    explicit DisjointSets(std::size_t n) : parent(n), rank(n, 0) {
-        for (std::size_t p = 0; p < n; ++p) parent[p] = p;
-    }
-    std::size_t find(std::size_t p) {
-        std::size_t root = p;
-        while (parent[root] != root) root = parent[root];
-        while (parent[p] != root) p = std::exchange(parent[p], root);
-        return root;
-    }
-    void unite(std::size_t i, std::size_t j) {
-        const std::size_t ri = find(i);
-        const std::size_t rj = find(j);
-        if (ri == rj) return;
-        if (rank[rj] < rank[ri]) {
-            parent[rj] = ri;
-        } else if (rank[ri] < rank[rj]) {
-            parent[ri] = rj;
-        } else {
-            parent[rj] = ri;
-            ++rank[ri];
-        }
-    }
-};
 
 void sortCellsDeep(Node& node) {
     node.cells = sortedByIndex(std::move(node.cells));
@@ -274,7 +246,7 @@ void Run::fitBoxesToCells(const Nodes& nodes) {
 Nodes Run::resolveOverlaps(const Nodes& nodes, OverlapKind kind) const {
     const SpatialClusterIndex& spatial = index(kind);
     const std::size_t n = nodes.size();
-    DisjointSets sets(n);
+    UnionFind sets(n);
     for (std::size_t i = 0; i < n; ++i) {
         for (std::size_t j = 0; j < n; ++j) {
             const Node& a = *nodes[i];
@@ -293,11 +265,9 @@ Nodes Run::resolveOverlaps(const Nodes& nodes, OverlapKind kind) const {
     }
 
     std::vector<Nodes> groups;
-    std::map<std::size_t, std::size_t> groupOfRoot;
-    for (std::size_t p = 0; p < n; ++p) {
-        auto [it, isNew] = groupOfRoot.try_emplace(sets.find(p), groups.size());
-        if (isNew) groups.emplace_back();
-        groups[it->second].push_back(nodes[p]);
+    for (const std::vector<std::size_t>& members : sets.components()) {
+        Nodes& group = groups.emplace_back();
+        for (const std::size_t p : members) group.push_back(nodes[p]);
     }
 
     Nodes result;

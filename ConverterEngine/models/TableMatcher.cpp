@@ -5,6 +5,7 @@
 #include <limits>
 #include <set>
 
+#include "core/Median.h"
 #include "models/OTSL.h"
 
 namespace ce {
@@ -31,12 +32,6 @@ namespace TableMatcher {
 namespace {
 // Rounds to the nearest integer, halves to even (the default floating-point mode).
 double roundHalfEven(double v) { return std::nearbyint(v); }
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) * 0.5;
-}
 
 void stableSortByID(std::vector<TFTableCell>& cells) {
     std::stable_sort(cells.begin(), cells.end(),
