@@ -96,6 +96,25 @@ private:
     PageTextView view_;
 };
 
+// The page's structured text with `transform` applied after the page's own; C-style so
+// that it may run under fz_try.
+fz_stext_page* collectText(fz_context* ctx, fz_page* page, fz_matrix transform, const fz_stext_options* options) {
+    fz_stext_page* text = fz_new_stext_page(ctx, fz_transform_rect(fz_bound_page(ctx, page), transform));
+    fz_device* device = nullptr;
+    fz_var(device);
+    fz_try(ctx) {
+        device = fz_new_stext_device(ctx, text, options);
+        fz_run_page(ctx, page, device, transform, nullptr);
+        fz_close_device(ctx, device);
+    }
+    fz_always(ctx) { fz_drop_device(ctx, device); }
+    fz_catch(ctx) {
+        fz_drop_stext_page(ctx, text);
+        fz_rethrow(ctx);
+    }
+    return text;
+}
+
 }  // namespace
 
 PageTextView read(const PDFPage& page) {
@@ -104,22 +123,28 @@ PageTextView read(const PDFPage& page) {
     fz_page* handle = page.handle();
     pdf_page* pdfPage = page.pdfHandle();
 
-    // MuPDF's structured text lies in its displayed page space (rotated, y downwards);
-    // the inverse of the page transform takes it back to the page's own space.
+    // MuPDF's displayed page space is rotated with y downwards, measured from the top of
+    // the media box: on a page a billion points tall that subtraction, done in float,
+    // leaves glyphs without height. The text is collected in the displayed orientation
+    // but with the user-space origin kept (the transform's translation dropped), so that
+    // coordinates stay as precise as the page's own; the inverse of that linear part
+    // takes them back to the page's own space exactly.
     const fz_matrix displayed = mupdf::guarded(context, [pdfPage](fz_context* ctx) {
         fz_rect mediabox;
         fz_matrix ctm;
         pdf_page_transform(ctx, pdfPage, &mediabox, &ctm);
         return ctm;
     });
-    fz_stext_page* text = mupdf::guarded(context, [handle](fz_context* ctx) {
+    const fz_matrix oriented{displayed.a, displayed.b, displayed.c, displayed.d, 0, 0};
+    const fz_matrix fromDisplayed = fz_concat(fz_invert_matrix(displayed), oriented);
+    fz_stext_page* text = mupdf::guarded(context, [handle, fromDisplayed](fz_context* ctx) {
         fz_stext_options options{};
         options.flags = FZ_STEXT_PRESERVE_LIGATURES | FZ_STEXT_PRESERVE_WHITESPACE | FZ_STEXT_MEDIABOX_CLIP;
-        return fz_new_stext_page_from_page(ctx, handle, &options);
+        return collectText(ctx, handle, fromDisplayed, &options);
     });
 
     try {
-        ViewBuilder builder(page, fz_invert_matrix(displayed));
+        ViewBuilder builder(page, fz_invert_matrix(oriented));
         for (const fz_stext_block* block = text->first_block; block; block = block->next) {
             if (block->type != FZ_STEXT_BLOCK_TEXT) continue;
             for (const fz_stext_line* line = block->u.t.first_line; line; line = line->next) builder.addLine(*line);

@@ -91,6 +91,23 @@ TEST(PDFPageTextLayer, PagesWithoutEnoughTextHaveNone) {
     EXPECT_FALSE(textLayerOf(TestPage{.content = "0 0 0 rg 0 0 20 20 re f"}));
 }
 
+// A page a billion points on each side keeps its text layer, placed as on a small page.
+TEST(PDFPageTextLayer, HugePagesKeepTheirText) {
+    for (const char* side : {"400", "1000000000"}) {
+        SCOPED_TRACE(side);
+        const std::string box = std::string("0 0 ") + side + " " + side;
+        const auto text = textLayerOf(TestPage{.mediaBox = box,
+                                               .content = "BT /F1 12 Tf 20 50 Td (Readable words) Tj ET",
+                                               .resources = helvetica});
+        ASSERT_TRUE(text);
+        ASSERT_EQ(texts(text->lines), (std::vector<std::string>{"Readable words"}));
+        const BBox& b = text->lines[0].bbox;
+        EXPECT_NEAR(b.l, 20, 0.5);
+        EXPECT_GT(b.b - b.t, 8);
+        EXPECT_LT(b.b - b.t, 20);
+    }
+}
+
 // Every page of the corpus PDFs gives lines of reading size with words inside the page.
 TEST(PDFPageTextLayer, CorpusPagesGiveReadingSizedLinesAndWordsOnThePage) {
     const std::filesystem::path corpus = ce::testing::corpusDir();
