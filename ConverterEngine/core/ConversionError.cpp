@@ -15,7 +15,9 @@ std::string describe(ConversionError::Kind kind, const std::filesystem::path& ur
 }
 }  // namespace
 
-ConversionError::ConversionError(Kind kind, std::filesystem::path url)
-    : std::runtime_error(describe(kind, url)), kind_(kind), url_(std::move(url)) {}
+ConversionError::ConversionError(Kind kind, std::filesystem::path url, const std::string& reason)
+    : std::runtime_error(reason.empty() ? describe(kind, url) : describe(kind, url) + ": " + reason),
+      kind_(kind),
+      url_(std::move(url)) {}
 
 }  // namespace ce

@@ -11,7 +11,8 @@ class ConversionError : public std::runtime_error {
 public:
     enum class Kind { unsupportedFile, unreadable, passwordProtected, noPages };
 
-    ConversionError(Kind kind, std::filesystem::path url);
+    // `reason`, when given, follows the text after ": " (why the file cannot be read).
+    ConversionError(Kind kind, std::filesystem::path url, const std::string& reason = "");
 
     Kind kind() const { return kind_; }
     const std::filesystem::path& url() const { return url_; }

@@ -47,12 +47,17 @@ std::shared_ptr<PDFDocument> openPDF(const fs::path& url) {
     return document;
 }
 
+// A repaired file in which no page was found is damaged, not empty: its error says so.
 int pdfPageCount(const PDFDocument& document, const fs::path& url) {
+    int count = 0;
     try {
-        return document.pageCount();
+        count = document.pageCount();
     } catch (const std::exception&) {
         throw ConversionError(ConversionError::Kind::unreadable, url);
     }
+    if (count == 0 && document.damage())
+        throw ConversionError(ConversionError::Kind::unreadable, url, "the file is damaged (" + *document.damage() + ")");
+    return count;
 }
 
 int imageFrameCount(const fs::path& url) {

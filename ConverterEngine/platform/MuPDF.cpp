@@ -1,5 +1,6 @@
 #include "platform/MuPDF.h"
 
+#include <cstring>
 #include <string>
 
 #include "platform/PDFDocument.h"
@@ -7,13 +8,17 @@
 namespace ce::mupdf {
 
 namespace {
-void ignoreMessage(void*, const char*) {}
+void keepFirstMessage(void* user, const char* message) {
+    auto* context = static_cast<ThreadContext*>(user);
+    if (context->firstMessage[0] != '\0' || !message) return;
+    std::strncpy(context->firstMessage, message, sizeof context->firstMessage - 1);
+}
 }  // namespace
 
 ThreadContext::ThreadContext() : ctx(fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT)), owner(std::this_thread::get_id()) {
     if (!ctx) throw PDFError("cannot start the PDF library");
-    fz_set_warning_callback(ctx, ignoreMessage, nullptr);
-    fz_set_error_callback(ctx, ignoreMessage, nullptr);
+    fz_set_warning_callback(ctx, keepFirstMessage, this);
+    fz_set_error_callback(ctx, keepFirstMessage, this);
 }
 
 ThreadContext::~ThreadContext() { fz_drop_context(ctx); }

@@ -27,6 +27,11 @@ namespace ce::mupdf {
 struct ThreadContext {
     fz_context* ctx = nullptr;
     std::thread::id owner;
+    // The first error or warning MuPDF reported since clearMessage() (empty when none),
+    // such as why a damaged file had to be repaired; errors MuPDF recovers from are
+    // reported too. A fixed buffer: it is filled from inside MuPDF.
+    char firstMessage[256] = {};
+    void clearMessage() { firstMessage[0] = '\0'; }
     ThreadContext();
     ~ThreadContext();
     ThreadContext(const ThreadContext&) = delete;

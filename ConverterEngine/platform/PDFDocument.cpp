@@ -23,9 +23,15 @@ std::shared_ptr<PDFDocument> PDFDocument::open(const std::filesystem::path& path
     auto context = mupdf::threadContext();
     const std::string name = path.string();
     const char* file = name.c_str();
+    context->clearMessage();
     pdf_document* doc = mupdf::guarded(context->ctx, [file](fz_context* ctx) { return pdf_open_document(ctx, file); });
     if (!doc) throw PDFError("cannot open " + name);
-    return std::shared_ptr<PDFDocument>(new PDFDocument(std::move(context), doc, path));
+    auto document = std::shared_ptr<PDFDocument>(new PDFDocument(std::move(context), doc, path));
+    if (pdf_was_repaired(document->context(), doc)) {
+        const std::string problem = document->context_->firstMessage;
+        document->damage_ = problem.empty() ? std::string("damaged") : problem;
+    }
+    return document;
 }
 
 PDFDocument::~PDFDocument() { pdf_drop_document(context_->ctx, doc_); }

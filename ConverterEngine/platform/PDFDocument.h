@@ -66,6 +66,9 @@ public:
     PDFDocument& operator=(const PDFDocument&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
+    // Why MuPDF had to repair the file when opening it (the first problem it met, such
+    // as "cannot find startxref"), or nothing for a sound file.
+    const std::optional<std::string>& damage() const { return damage_; }
     // True when the document cannot be read without a non-empty password. Documents
     // protected by an owner password only open with the empty user password.
     bool isLocked() const;
@@ -91,6 +94,7 @@ private:
     std::filesystem::path path_;
     // Filled by the first pageCount(); like every member, used on the owning thread only.
     mutable std::optional<int> pageCount_;
+    std::optional<std::string> damage_;
 };
 
 // One loaded page; keeps its document open. Its box and rotation are read once, when

@@ -1,0 +1,49 @@
+// What DocumentConverter says about damaged and oversized files: the cause, not a
+// symptom ("has no pages", "cannot read input").
+#include <gtest/gtest.h>
+
+#include "core/ConversionError.h"
+#include "core/EngineError.h"
+#include "input/TestFiles.h"
+#include "pipeline/DocumentConverter.h"
+
+using namespace ce;
+using namespace ce::testing;
+
+namespace {
+
+// The text of the error `body` throws, or "" when it throws none.
+template <typename Error, typename Body>
+std::string errorText(Body body) {
+    try {
+        body();
+    } catch (const Error& error) {
+        return error.what();
+    }
+    return "";
+}
+
+}  // namespace
+
+TEST(DamagedFiles, ATruncatedPDFSaysItIsDamaged) {
+    const ScratchFolder folder;
+    const std::string pdf = makePDF({TestPage{}, TestPage{}});
+    const auto url = folder.write("cut.pdf", pdf.substr(0, pdf.find("2 0 obj")));
+    for (const std::string& text : {errorText<ConversionError>([&] { DocumentConverter::pageCount(url); }),
+                                    errorText<ConversionError>([&] { DocumentConverter::pageSources(url); })}) {
+        EXPECT_NE(text.find("cannot read cut.pdf: the file is damaged (cannot find startxref)"), std::string::npos)
+            << text;
+    }
+    // A sound file without pages is still one with no pages to convert.
+    const auto none = folder.write("none.pdf", makePDF({}));
+    EXPECT_EQ(DocumentConverter::pageCount(none), 0);
+}
+
+TEST(DamagedFiles, AnImageOverTheBudgetSaysItIsTooLarge) {
+    const ScratchFolder folder;
+    const auto url = folder.write("huge.png", makePNG(4, 4, 3, std::vector<std::uint8_t>(48, 9), "", 20000, 20000));
+    const auto pages = DocumentConverter::pageSources(url);
+    ASSERT_EQ(pages.size(), 1u);
+    const std::string text = errorText<EngineError>([&] { pages[0](); });
+    EXPECT_EQ(text, "image too large to convert: " + url.string());
+}
