@@ -198,3 +198,73 @@ TEST(MarkdownExporterTest, ListLabels) {
     EXPECT_EQ(MarkdownExporter::listLabels(different),
               (std::map<int, std::string>{{0, "a)"}, {1, "1."}, {2, "•"}, {3, "•"}}));
 }
+
+namespace {
+
+struct ElementCase {
+    const char* name;
+    std::vector<DocElement> body;
+    const char* markdown;
+};
+
+void PrintTo(const ElementCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
+
+DocElement withLevel(DocElement e, int level) {
+    e.level = level;
+    return e;
+}
+DocElement withLabel(DocElement e, DocLabel label) {
+    e.label = label;
+    return e;
+}
+DocElement withTable(DocElement e, TableStructure t) {
+    e.table = std::move(t);
+    return e;
+}
+DocElement withOrig(DocElement e, std::string orig) {
+    e.orig = std::move(orig);
+    return e;
+}
+
+}  // namespace
+
+class MarkdownExporterElements : public ::testing::TestWithParam<ElementCase> {};
+
+TEST_P(MarkdownExporterElements, EachKindGetsItsMarkupWithTheTextEscaped) {
+    EXPECT_EQ(render(GetParam().body), GetParam().markdown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, MarkdownExporterElements,
+    ::testing::Values(
+        ElementCase{"title", {element(DocElementKind::title, "A_B\nC & D")}, "# A\\_B C &amp; D"},
+        ElementCase{"level7", {withLevel(element(DocElementKind::sectionHeader, "Deep"), 7)}, "###### Deep"},
+        ElementCase{"text", {element(DocElementKind::text, "x < y\n\"q\" 'a'")}, "x &lt; y  \n\"q\" \'a\'"},
+        ElementCase{"picture", {captioned(element(DocElementKind::picture, ""), {"Fig_1", "Map"})}, "Fig\\_1 Map\n\n<!-- image -->"},
+        ElementCase{"bare picture", {element(DocElementKind::picture, "")}, "<!-- image -->"},
+        ElementCase{"formula", {element(DocElementKind::formula, "x_1 < 2")}, "$$x\\_1 &lt; 2$$"},
+        ElementCase{"undecoded formula", {withOrig(element(DocElementKind::formula, ""), "x")}, "<!-- formula-not-decoded -->"},
+        ElementCase{"empty formula", {element(DocElementKind::formula, "")}, ""},
+        ElementCase{"code", {captioned(element(DocElementKind::code, "a_b()"), {"Listing_1"})}, "```\na_b()\n```\n\nListing\\_1"},
+        ElementCase{"form", {element(DocElementKind::form, "ignored")}, ""},
+        ElementCase{"checked", {withLabel(element(DocElementKind::checkbox, "Done_now"), DocLabel::checkboxSelected)}, "- [x] Done\\_now"},
+        ElementCase{"unchecked", {withLabel(element(DocElementKind::checkbox, "Open"), DocLabel::checkboxUnselected)}, "- [ ] Open"},
+        ElementCase{"table caption escaped",
+                    {withTable(captioned(element(DocElementKind::table, ""), {"Tab_1", "<b>"}),
+                               table(1, 1, {cell(0, 0, "v")}))},
+                    "Tab\\_1&lt;b&gt;\n\n<table><tr><td>v</td></tr></table>"},
+        ElementCase{"overlapping spans clipped",
+                    {withTable(element(DocElementKind::table, ""), table(1, 2, {cell(0, 0, "a", 1, 2), cell(0, 1, "b")}))},
+                    "<table><tr><td>a</td><td>b</td></tr></table>"},
+        ElementCase{"list numbering across interruptions",
+                    {element(DocElementKind::title, "T"), listItem("one", 1, "", true), listItem("two", 1, "", true),
+                     element(DocElementKind::formula, ""), element(DocElementKind::text, "between"),
+                     listItem("three", 1, "", false), listItem("x", 2, "-"), listItem("y", std::nullopt, ""),
+                     listItem("z", std::nullopt, "")},
+                    "# T\n\n1. one\n2. two\n\nbetween\n\n- three\n\n- x\n\n- y\n\n- z"},
+        ElementCase{"list item markers",
+                    {listItem("B", 1, "3.", true), listItem("B", 2, "*"), listItem("B", 3, "a)", true),
+                     listItem("B", 4, "\u2022"), listItem("B", 5, "", true), listItem("C", 5, "", true)},
+                    "3. B\n\n- B\n\n- a) B\n\n- B\n\n1. B\n2. C"},
+        ElementCase{"empty page", {}, ""}),
+    ce::testing::ByName{});
