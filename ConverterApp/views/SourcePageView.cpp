@@ -11,10 +11,12 @@
 #include "PageGeometry.h"
 #include "RegionLabels.h"
 #include "RegionLink.h"
+#include "SourcePageAccessibility.h"
 #include "ViewStyle.h"
 
 SourcePageView::SourcePageView(RegionLink* link, QWidget* parent)
     : QWidget(parent), link_(link), spinner_(new QProgressBar(this)) {
+    SourcePageAccessibility::install();
     setMouseTracking(true);
     setMinimumSize(60, 60);
     spinner_->setRange(0, 0);
@@ -117,6 +119,10 @@ void SourcePageView::updatePointer(std::optional<QPointF> point) {
         if (now.count(region.id) && !under_.count(region.id)) link_->enter(region.id);
     under_ = std::move(now);
 }
+
+std::optional<int> SourcePageView::selectedRegion() const { return link_->selected(); }
+
+void SourcePageView::selectRegion(int id) { link_->select(id); }
 
 void SourcePageView::mouseMoveEvent(QMouseEvent* e) { updatePointer(e->position()); }
 

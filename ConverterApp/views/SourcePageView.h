@@ -41,6 +41,13 @@ public:
     QRectF pageRect() const;
     // The ids of the boxes under a widget point, topmost last (none while the boxes are hidden).
     std::vector<int> regionsAt(QPointF point) const;
+    // Whether the boxes are drawn: regions on, a converted page, and its image loaded.
+    bool overlayShown() const;
+    // The converted page's size, regions and deskew angle (null when not converted).
+    const ce::ConvertedPage* shownPage() const { return page_ ? &*page_ : nullptr; }
+    std::optional<int> selectedRegion() const;
+    // Selects a region as a click on its box does (for accessibility).
+    void selectRegion(int id);
 
 signals:
     // The image for the current key arrived (or failed).
@@ -58,7 +65,6 @@ private:
     void load();
     void fileChanged();
     void updatePointer(std::optional<QPointF> point);
-    bool overlayShown() const;
 
     RegionLink* link_;
     QString path_;

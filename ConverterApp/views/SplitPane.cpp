@@ -34,6 +34,18 @@ protected:
         moved_ = false;
         pane_->dragEnded();
     }
+    bool event(QEvent* e) override {
+        // While the handle has focus its arrow keys move the divider, ahead of the
+        // window's page-turning shortcuts.
+        if (e->type() == QEvent::ShortcutOverride) {
+            const int key = static_cast<QKeyEvent*>(e)->key();
+            if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down) {
+                e->accept();
+                return true;
+            }
+        }
+        return QWidget::event(e);
+    }
     void keyPressEvent(QKeyEvent* e) override {
         if (e->key() == Qt::Key_Up || e->key() == Qt::Key_Right) return pane_->adjust(true);
         if (e->key() == Qt::Key_Down || e->key() == Qt::Key_Left) return pane_->adjust(false);

@@ -10,6 +10,7 @@
 
 #include "EmptyStateView.h"
 #include "RawOutputText.h"
+#include "RawOutputView.h"
 #include "RegionLabels.h"
 #include "RegionLink.h"
 #include "RenderedOutputView.h"
@@ -245,6 +246,25 @@ TEST(TableGrid, SizesFromItsCellsAndClampsStrayPositions) {
     ASSERT_EQ(grid.cellRects().size(), 4u);
     EXPECT_EQ(grid.cellRects()[3].y, grid.cellRects()[2].y);
     EXPECT_GT(grid.tracks().widths[0], SpanGridLayout::minColumnWidth);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RawOutputWidget, ShowsCSVRowsOneALineWithoutWrapping) {
+    ce::ConversionResult result;
+    result.source = "/docs/t.pdf";
+    ce::ConvertedPage page = samplePage();
+    result.pages = {page};
+    RawOutputView view;
+    view.showPage(result, "t", page, ce::OutputFormat::csv, ',');
+    const QStringList lines = view.toPlainText().split(u'\n');
+    EXPECT_EQ(lines.value(0), "t-table-1.csv");
+    EXPECT_EQ(lines.value(2), "r0c0,r0c1");
+    EXPECT_EQ(lines.value(3), "'=SUM(A1),r1c1");
+    EXPECT_EQ(view.lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_TRUE(view.isReadOnly());
 }
 
 }  // namespace

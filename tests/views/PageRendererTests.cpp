@@ -97,6 +97,18 @@ TEST(PageRendererRender, ImagesShowTheirFrameWithinTheSizeLimit) {
     EXPECT_TRUE(PageRenderer::render(dir.filePath("missing.png"), 0).isNull());
 }
 
+TEST(PageRendererRender, HEICAndHEIFNamesGoThroughTheEngineReader) {
+    QTemporaryDir dir;
+    // The engine's reader goes by the content: a PNG under a HEIF name takes its path.
+    const QString heic = writeImage(dir, "scan.png", {4400, 1100}, Qt::green);
+    ASSERT_TRUE(QFile::rename(heic, dir.filePath("scan.HEIC")));
+    const QImage image = PageRenderer::render(dir.filePath("scan.HEIC"), 0);
+    EXPECT_EQ(image.size(), QSize(2200, 550));
+    EXPECT_TRUE(PageRenderer::render(dir.filePath("scan.HEIC"), 1).isNull());
+    writeFile(dir.filePath("broken.heif"), "not an image");
+    EXPECT_TRUE(PageRenderer::render(dir.filePath("broken.heif"), 0).isNull());
+}
+
 TEST(PageRendererRender, LargeScansPassQtsDefaultAllocationLimit) {
     QTemporaryDir dir;
     // 6000 x 6000 decodes to 144 MB, above Qt's default limit of 128 MB.

@@ -125,6 +125,30 @@ TEST_F(PreviewViewTest, ArrowKeysTurnPagesWhileTheWindowHasFocus) {
     EXPECT_EQ(view->pageIndex(), 1);
 }
 
+TEST_F(PreviewViewTest, FocusedDividerTakesTheArrowKeys) {
+    auto view = makeView(makeItem(3, 3));
+    QApplication::setActiveWindow(view.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    view->splitPane()->handle()->setFocus();
+    QTest::keyClick(view->splitPane()->handle(), Qt::Key_Right);
+    EXPECT_EQ(view->pageIndex(), 0);
+    EXPECT_NEAR(settings.previewSplit(), 0.55, 1e-9);
+}
+
+TEST_F(PreviewViewTest, PageArrowsHaveIconsWithoutAnIconTheme) {
+    const QString theme = QIcon::themeName();
+    QIcon::setThemeName(QString());
+    auto view = makeView(makeItem(3, 3));
+    for (QToolButton* button : {view->previousButton(), view->nextButton()}) {
+        const QImage icon = button->icon().pixmap(16, 16).toImage();
+        bool drawn = false;
+        for (int y = 0; y < icon.height() && !drawn; ++y)
+            for (int x = 0; x < icon.width() && !drawn; ++x) drawn = qAlpha(icon.pixel(x, y)) > 0;
+        EXPECT_TRUE(drawn);
+    }
+    QIcon::setThemeName(theme);
+}
+
 TEST_F(PreviewViewTest, PageTurnClearsHoverAndSelection) {
     auto view = makeView(makeItem(2, 2));
     view->regionLink()->enter(3);

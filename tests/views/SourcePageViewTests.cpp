@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QHelpEvent>
 
 #include "RegionLink.h"
@@ -96,6 +98,25 @@ TEST_F(SourcePageViewTest, FurnitureTooltipSaysItIsLeftOut) {
     QApplication::sendEvent(&view, &help);
     EXPECT_TRUE(QToolTip::text().contains("Page header (left out of the output)")) << QToolTip::text().toStdString();
     QToolTip::hideText();
+}
+
+TEST_F(SourcePageViewTest, EachBoxIsAnAccessibleButtonThatSelects) {
+    load(image("p.png", Qt::white), &page);
+    QAccessibleInterface* pageInterface = QAccessible::queryAccessibleInterface(&view);
+    ASSERT_NE(pageInterface, nullptr);
+    ASSERT_EQ(pageInterface->childCount(), 4);
+    QAccessibleInterface* header = pageInterface->child(0);
+    EXPECT_EQ(header->text(QAccessible::Name), "Page header");
+    EXPECT_EQ(header->role(), QAccessible::Button);
+    EXPECT_EQ(header->rect().size(), QSize(360, 12));
+    QAccessibleInterface* table = pageInterface->child(3);
+    ASSERT_NE(table->actionInterface(), nullptr);
+    table->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(link.selected(), 4);
+    EXPECT_EQ(pageInterface->indexOfChild(table), 3);
+    view.setShowRegions(false);
+    EXPECT_EQ(pageInterface->childCount(), 0);
+    EXPECT_FALSE(table->isValid());
 }
 
 TEST_F(SourcePageViewTest, ALaterPageWinsOverAnEarlierLoad) {
