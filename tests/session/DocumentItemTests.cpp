@@ -56,6 +56,8 @@ struct FieldCase {
     std::function<void(DocumentItem&)> writeSecond;
 };
 
+void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.name; }
+
 class DocumentItemWrites : public ::testing::TestWithParam<FieldCase> {};
 
 TEST_P(DocumentItemWrites, EqualWriteIsSilentAndChangeSignalsOnce) {

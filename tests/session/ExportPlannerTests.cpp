@@ -17,6 +17,8 @@ struct NameCase {
     const char* extension;
 };
 
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.name; }
+
 class FileNameRules : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(FileNameRules, OnlyTheLastExtensionIsStripped) {
@@ -39,6 +41,8 @@ struct PlanCase {
     std::vector<std::pair<const char*, const char*>> sources;  // file name, sub-folder
     std::vector<std::pair<const char*, const char*>> targets;  // directory below /out, base name
 };
+
+void PrintTo(const PlanCase& c, std::ostream* os) { *os << c.name; }
 
 class Plans : public ::testing::TestWithParam<PlanCase> {};
 

@@ -13,6 +13,8 @@ struct MessageCase {
     const char* message;
 };
 
+void PrintTo(const MessageCase& c, std::ostream* os) { *os << c.name; }
+
 class ErrorMessages : public ::testing::TestWithParam<MessageCase> {};
 
 TEST_P(ErrorMessages, EachEngineErrorHasItsOwnMessage) {
@@ -95,6 +97,8 @@ struct NeedCase {
     Language language;
     bool needs;
 };
+
+void PrintTo(const NeedCase& c, std::ostream* os) { *os << c.name; }
 
 class NeedsConversion : public SessionTest, public ::testing::WithParamInterface<NeedCase> {};
 

@@ -55,6 +55,8 @@ struct StoredCase {
     const char* reads;
 };
 
+void PrintTo(const StoredCase& c, std::ostream* os) { *os << c.name; }
+
 class StoredValues : public SettingsTest, public ::testing::WithParamInterface<StoredCase> {};
 
 TEST_P(StoredValues, OnlyExactRawValuesAreRead) {

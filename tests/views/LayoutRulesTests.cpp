@@ -25,6 +25,8 @@ struct SplitCase {
     double trailing;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
+
 class SplitWidths : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitWidths, ClampsTheStoredShareForDisplayOnly) {
