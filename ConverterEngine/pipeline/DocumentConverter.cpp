@@ -103,21 +103,15 @@ std::vector<DocumentConversion::PageFactory> DocumentConverter::pageSources(cons
         }
         return factories;
     }
-    const auto document = openPDF(url);
+    std::shared_ptr<const PDFDocument> document = openPDF(url);
     const int count = pdfPageCount(*document, url);
     for (int i = 0; i < count; ++i) {
-        // Every declared page keeps its index: one that cannot be loaded fails on its own.
-        std::shared_ptr<const PDFPage> page;
-        try {
-            page = document->loadPage(i);
-        } catch (const PDFError& e) {
-            factories.push_back([reason = std::string(e.what())]() -> DocumentConversion::OpenedPage {
-                throw PDFError(reason);
-            });
-            continue;
-        }
-        factories.push_back([page] {
-            return DocumentConversion::OpenedPage{std::make_shared<const PDFPageSource>(page), std::nullopt, std::nullopt};
+        // Pages are loaded when they are converted and released after, so that a long
+        // document holds one page at a time. Every declared page keeps its index: one
+        // that cannot be loaded fails on its own (PDFError).
+        factories.push_back([document, i] {
+            return DocumentConversion::OpenedPage{std::make_shared<const PDFPageSource>(document->loadPage(i)),
+                                                  std::nullopt, std::nullopt};
         });
     }
     return factories;

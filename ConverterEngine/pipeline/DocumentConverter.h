@@ -49,8 +49,9 @@ public:
                       int maxConcurrentDocuments, const ProgressFn& progress,
                       const std::function<void(BatchItem)>& onItem, std::stop_token stop = {}) const;
 
-    // The page list of a file, one factory per page, opened on the calling thread
-    // (PDF pages must then be used on it). Throws ConversionError.
+    // The page list of a file, one factory per page; each opens its page when called
+    // (PDF documents are opened on the calling thread, and the factories must be
+    // called on it). Throws ConversionError.
     static std::vector<DocumentConversion::PageFactory> pageSources(const std::filesystem::path& url);
 
 private:

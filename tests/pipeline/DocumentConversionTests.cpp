@@ -5,7 +5,10 @@
 #include "core/ConversionError.h"
 #include "core/EngineError.h"
 #include "input/PageSource.h"
+#include "input/TestFiles.h"
 #include "pipeline/DocumentConversion.h"
+#include "pipeline/DocumentConverter.h"
+#include "pipeline/PDFPageSource.h"
 
 using namespace ce;
 using namespace ce::DocumentConversion;
@@ -112,4 +115,22 @@ TEST(DocumentConversion, OptionsBecomePipelineOptionsAndLanguages) {
     EXPECT_EQ(ocrLanguages(options), (std::vector<std::string>{"es-ES", "en-US"}));
     options.ocrLanguages = std::vector<std::string>{};
     EXPECT_TRUE(ocrLanguages(options).empty());
+}
+
+// A long document holds one page at a time: each PDF page is loaded when its turn comes
+// and released once it is converted.
+TEST(DocumentConversion, PDFPagesAreReleasedOnceConverted) {
+    const ce::testing::ScratchFolder folder;
+    const auto url = folder.write("three.pdf", ce::testing::makePDF({{}, {}, {}}));
+    std::vector<std::weak_ptr<const PDFPage>> seen;
+    std::vector<int> aliveWhileConverting;
+    run(url, DocumentConverter::pageSources(url), ConversionOptions{}, {}, [] { return false; },
+        [&](const std::shared_ptr<const PageSource>& page, const std::vector<std::string>&, const IsCancelled&) {
+            int alive = 0;
+            for (const auto& earlier : seen) alive += earlier.expired() ? 0 : 1;
+            aliveWhileConverting.push_back(alive);
+            seen.push_back(dynamic_cast<const PDFPageSource&>(*page).page());
+            return fakeResult(page);
+        });
+    EXPECT_EQ(aliveWhileConverting, (std::vector<int>{0, 0, 0}));
 }
