@@ -84,152 +84,182 @@ std::vector<Cluster> Converter::runLayout(const PageSource& page, const std::vec
     return PageAssembler::mergeBoxArt(clusters);
 }
 
+namespace {
+
+using Timings = std::map<std::string, double>;
+
+// Adds the seconds between its creation and its end to one step's timing, also when
+// the step throws.
+class StepTimer {
+public:
+    StepTimer(Timings& timings, std::string key) : timings_(timings), key_(std::move(key)), start_(Clock::now()) {}
+    ~StepTimer() { Converter::recordTiming(timings_, key_, start_); }
+    StepTimer(const StepTimer&) = delete;
+    StepTimer& operator=(const StepTimer&) = delete;
+
+private:
+    Timings& timings_;
+    std::string key_;
+    Clock::time_point start_;
+};
+
+// A recognition of the page and the image it was made from.
+struct Recognition {
+    VisionOCR::Observations observations;
+    RGBImage image;
+};
+
+// Recognises a page whose text layer is thin (under 300 visible characters) and keeps
+// the recognition only when it wins over the layer; a failed recognition leaves the layer.
+std::optional<Recognition> recognitionRicherThan(const PageText& layer, const PageSource& page, const VisionOCR& ocr,
+                                                 const Converter::Options& options, Timings& timings) {
+    const int layerCount = nonWhitespaceCharacterCount(layer.lines);
+    if (layerCount >= 300) return std::nullopt;
+    RecognitionImage image = page.ocrImage(options.ocrMaxUpscale);
+    const StepTimer timer(timings, "text");
+    try {
+        VisionOCR::Observations seen = ocr.observe(image.image, image.scale);
+        if (!Converter::recognitionWins(layerCount, seen.characterCount())) return std::nullopt;
+        return Recognition{std::move(seen), std::move(image.image)};
+    } catch (const CancellationError&) {
+        throw;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+// The text step: the text layer when it is rich enough, else recognition, with the
+// page turned straight when the recognised lines show a skew within the limits.
+ChosenText chooseText(const std::shared_ptr<const PageSource>& page, const VisionOCR& ocr,
+                      const Converter::Options& options, Timings& timings) {
+    std::optional<PageText> layer;
+    std::optional<Recognition> recognition;
+    if (!options.forceOCR) {
+        {
+            const StepTimer timer(timings, "text");
+            layer = page->textLayer();
+        }
+        if (layer) recognition = recognitionRicherThan(*layer, *page, ocr, options, timings);
+    }
+    if (!recognition && !layer) {
+        RecognitionImage image = page->ocrImage(options.ocrMaxUpscale);
+        const StepTimer timer(timings, "text");
+        recognition = Recognition{ocr.observe(image.image, image.scale), std::move(image.image)};
+    }
+    ChosenText chosen;
+    chosen.page = page;
+    if (!recognition) {
+        chosen.text = std::move(*layer);
+        return chosen;
+    }
+    const StepTimer timer(timings, "text");
+    if (const auto angle = Converter::deskewAngle(options, recognition->observations.skewDegrees)) {
+        chosen.page = std::make_shared<DeskewedPage>(page, *angle);
+        const RGBImage ink = DeskewedPage::rotate(recognition->image, -*angle);
+        chosen.text = ocr.pageText(recognition->observations, ink, -*angle);
+        chosen.deskewDegrees = angle;
+    } else {
+        chosen.text = ocr.pageText(recognition->observations, recognition->image, 0);
+    }
+    chosen.usedOCR = true;
+    return chosen;
+}
+
+// The table step's grids and the one render of the page they were read from.
+struct TableStep {
+    PageAssembler::TableMap tables;
+    std::optional<RGBImage> render;
+    double scale = 0;
+};
+
+// The table step: every table-like region's grid from one render of the page. A table
+// whose structure cannot be read stays without one; other failures fail the page.
+TableStep recogniseTables(const PageSource& page, const ChosenText& chosen, const std::vector<Cluster>& clusters,
+                          const std::vector<std::string>& ocrLanguages, const Converter::IsCancelled& isCancelled,
+                          ModelSet& models, const Converter::Options& options, Timings& timings) {
+    TableStep step;
+    std::vector<const Cluster*> tableClusters;
+    for (const Cluster& cluster : clusters) {
+        if (isTableLike(cluster.label)) tableClusters.push_back(&cluster);
+    }
+    if (tableClusters.empty()) return step;
+    const StepTimer timer(timings, "tables");
+    const double width = page.width();
+    const double height = page.height();
+    step.scale = Converter::tableRenderScale(width, height);
+    step.render = page.render(step.scale);
+    const bool recoverEmpty = chosen.usedOCR && options.ocrEmptyCells;
+    for (const Cluster* cluster : tableClusters) {
+        checkCancelled(isCancelled);
+        const std::vector<TextCell> tokens = TableTokenChoice::tableTokens(
+            *cluster, chosen.text.words, chosen.text.segments, !chosen.usedOCR, options.ocrTableTokens);
+        TableFormer::RecoverEmpty recover;
+        if (recoverEmpty) {
+            recover = [&render = *step.render, tokens, &ocrLanguages, scale = step.scale](const std::vector<BBox>& boxes) {
+                return StripOCR::recognizeRegions(boxes, render, tokens, ocrLanguages, scale,
+                                                  *PlatformServices::textRecognizer(), PlatformServices::labelFont());
+            };
+        }
+        try {
+            step.tables[cluster->id] = models.withTableFormer([&](const TableFormer& former) {
+                return former.predict(*step.render, step.scale, width, height, cluster->bbox, cluster->id, tokens,
+                                      recover);
+            });
+        } catch (const TableFormerError& e) {
+            Log::error(Log::Category::engine, {"table left without structure: ", std::string(e.what())});
+        } catch (const OTSL::ConversionError& e) {
+            Log::error(Log::Category::engine, {"table left without structure: ", std::string(e.what())});
+        }
+    }
+    return step;
+}
+
+// The picture step: pictures and formulas without text, cut at the picture scale (from
+// the table render when it has that scale).
+std::map<int, std::vector<std::uint8_t>> cutPictures(const PageSource& page, const AssembledPage& assembled,
+                                                     const TableStep& tables, const Converter::Options& options,
+                                                     Timings& timings) {
+    if (!(options.pictureScale > 0)) return {};
+    std::vector<CropRegion> regions;
+    for (const DocElement& element : assembled.body) {
+        if (element.kind == DocElementKind::picture || (element.kind == DocElementKind::formula && element.text.empty()))
+            regions.push_back({element.clusterID, element.bbox});
+    }
+    if (regions.empty()) return {};
+    const StepTimer timer(timings, "pictures");
+    const RGBImage* reuse = (tables.render && tables.scale == options.pictureScale) ? &*tables.render : nullptr;
+    return page.crops(regions, options.pictureScale, PlatformServices::cropEncoder(), reuse);
+}
+
+}  // namespace
+
 PageResult Converter::convert(const std::shared_ptr<const PageSource>& page, const std::vector<std::string>& ocrLanguages,
                               const IsCancelled& isCancelled) const {
     PageResult result;
-    std::map<std::string, double>& timings = result.timings;
     const VisionOCR ocr(ocrLanguages, options_.ocrSegmentGap, PlatformServices::textRecognizer());
-
-    // Text step: the text layer when it is rich enough, else recognition.
-    ChosenText chosen;
-    chosen.page = page;
-    std::optional<PageText> layer;
-    std::optional<VisionOCR::Observations> observations;
-    RGBImage recognised;
-    if (!options_.forceOCR) {
-        auto start = Clock::now();
-        layer = page->textLayer();
-        recordTiming(timings, "text", start);
-        if (layer) {
-            const int layerCount = nonWhitespaceCharacterCount(layer->lines);
-            if (layerCount < 300) {
-                RecognitionImage image = page->ocrImage(options_.ocrMaxUpscale);
-                start = Clock::now();
-                try {
-                    VisionOCR::Observations seen = ocr.observe(image.image, image.scale);
-                    recordTiming(timings, "text", start);
-                    if (recognitionWins(layerCount, seen.characterCount())) {
-                        observations = std::move(seen);
-                        recognised = std::move(image.image);
-                    }
-                } catch (const CancellationError&) {
-                    throw;
-                } catch (const std::exception&) {
-                    // Recognition failed: the text layer stands.
-                    recordTiming(timings, "text", start);
-                }
-            }
-        }
-    }
-    if (!observations && !layer) {
-        RecognitionImage image = page->ocrImage(options_.ocrMaxUpscale);
-        const auto start = Clock::now();
-        observations = ocr.observe(image.image, image.scale);
-        recordTiming(timings, "text", start);
-        recognised = std::move(image.image);
-    }
-    if (observations) {
-        const auto start = Clock::now();
-        if (const auto angle = deskewAngle(options_, observations->skewDegrees)) {
-            chosen.page = std::make_shared<DeskewedPage>(page, *angle);
-            const RGBImage ink = DeskewedPage::rotate(recognised, -*angle);
-            chosen.text = ocr.pageText(*observations, ink, -*angle);
-            chosen.deskewDegrees = angle;
-        } else {
-            chosen.text = ocr.pageText(*observations, recognised, 0);
-        }
-        recordTiming(timings, "text", start);
-        chosen.usedOCR = true;
-    } else {
-        chosen.text = std::move(*layer);
-    }
+    const ChosenText chosen = chooseText(page, ocr, options_, result.timings);
     checkCancelled(isCancelled);
 
     const PageSource& current = *chosen.page;
-    const double width = current.width();
-    const double height = current.height();
-
-    // Layout step.
-    auto start = Clock::now();
-    try {
+    {
+        const StepTimer timer(result.timings, "layout");
         result.clusters = runLayout(current, chosen.text.lines);
-    } catch (...) {
-        recordTiming(timings, "layout", start);
-        throw;
-    }
-    recordTiming(timings, "layout", start);
-    checkCancelled(isCancelled);
-
-    // Table step: one render for all tables of the page.
-    PageAssembler::TableMap tables;
-    std::optional<RGBImage> tableRender;
-    double tableScale = 0;
-    std::vector<const Cluster*> tableClusters;
-    for (const Cluster& cluster : result.clusters) {
-        if (isTableLike(cluster.label)) tableClusters.push_back(&cluster);
-    }
-    if (!tableClusters.empty()) {
-        start = Clock::now();
-        tableScale = tableRenderScale(width, height);
-        tableRender = current.render(tableScale);
-        const bool recoverEmpty = chosen.usedOCR && options_.ocrEmptyCells;
-        for (const Cluster* cluster : tableClusters) {
-            if (isCancelled && isCancelled()) {
-                recordTiming(timings, "tables", start);
-                throw CancellationError();
-            }
-            const std::vector<TextCell> tokens = TableTokenChoice::tableTokens(
-                *cluster, chosen.text.words, chosen.text.segments, !chosen.usedOCR, options_.ocrTableTokens);
-            TableFormer::RecoverEmpty recover;
-            if (recoverEmpty) {
-                recover = [&render = *tableRender, tokens, &ocrLanguages, tableScale](const std::vector<BBox>& boxes) {
-                    return StripOCR::recognizeRegions(boxes, render, tokens, ocrLanguages, tableScale,
-                                                      *PlatformServices::textRecognizer(), PlatformServices::labelFont());
-                };
-            }
-            try {
-                tables[cluster->id] = models_->withTableFormer([&](const TableFormer& former) {
-                    return former.predict(*tableRender, tableScale, width, height, cluster->bbox, cluster->id, tokens,
-                                          recover);
-                });
-            } catch (const TableFormerError& e) {
-                Log::error(Log::Category::engine, {"table left without structure: ", std::string(e.what())});
-            } catch (const OTSL::ConversionError& e) {
-                Log::error(Log::Category::engine, {"table left without structure: ", std::string(e.what())});
-            } catch (...) {
-                recordTiming(timings, "tables", start);
-                throw;
-            }
-        }
-        recordTiming(timings, "tables", start);
     }
     checkCancelled(isCancelled);
 
-    // Assembly step.
-    start = Clock::now();
-    result.page = PageAssembler::assemble(result.clusters, tables, width, height, ReadingOrderMode::tolerantEdgeOverlap,
-                                          chosen.text.words);
-    recordTiming(timings, "assembly", start);
+    const TableStep tables =
+        recogniseTables(current, chosen, result.clusters, ocrLanguages, isCancelled, *models_, options_, result.timings);
+    checkCancelled(isCancelled);
 
-    // Picture step: pictures and formulas without text, cut at the picture scale.
-    if (options_.pictureScale > 0) {
-        std::vector<CropRegion> regions;
-        for (const DocElement& element : result.page.body) {
-            if (element.kind == DocElementKind::picture ||
-                (element.kind == DocElementKind::formula && element.text.empty())) {
-                regions.push_back({element.clusterID, element.bbox});
-            }
-        }
-        if (!regions.empty()) {
-            start = Clock::now();
-            const RGBImage* reuse = (tableRender && tableScale == options_.pictureScale) ? &*tableRender : nullptr;
-            result.crops = current.crops(regions, options_.pictureScale, PlatformServices::cropEncoder(), reuse);
-            recordTiming(timings, "pictures", start);
-        }
+    {
+        const StepTimer timer(result.timings, "assembly");
+        result.page = PageAssembler::assemble(result.clusters, tables.tables, current.width(), current.height(),
+                                              ReadingOrderMode::tolerantEdgeOverlap, chosen.text.words);
     }
+    result.crops = cutPictures(current, result.page, tables, options_, result.timings);
 
-    result.pageWidth = width;
-    result.pageHeight = height;
+    result.pageWidth = current.width();
+    result.pageHeight = current.height();
     result.usedOCR = chosen.usedOCR;
     result.deskewDegrees = chosen.deskewDegrees;
     return result;
