@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -153,12 +154,14 @@ void DocumentConverter::convertBatch(const std::vector<fs::path>& urls, const Co
     std::mutex lock;  // guards finished
     std::condition_variable changed;
     std::deque<BatchItem> finished;
-    std::vector<std::jthread> running;
+    // Workers by list index, each joined as soon as its item is taken, so that a long
+    // batch holds no more threads (and stacks) than run at once.
+    std::map<std::size_t, std::jthread> running;
     std::size_t next = 0, active = 0;
 
     auto start = [&](std::size_t k) {
         ++active;
-        running.emplace_back([&, k](std::stop_token) {
+        running.emplace(k, [&, k](std::stop_token) {
             BatchItem item{static_cast<int>(k), urls[k], std::exception_ptr{}};
             try {
                 item.result = convert(urls[k], options, progress, stop).get();
@@ -178,6 +181,7 @@ void DocumentConverter::convertBatch(const std::vector<fs::path>& urls, const Co
         finished.pop_front();
         --active;
         guard.unlock();
+        running.erase(static_cast<std::size_t>(item.index));  // joins the finished worker
         onItem(std::move(item));
         while (next < urls.size() && active < limit && !stop.stop_requested()) start(next++);
     }

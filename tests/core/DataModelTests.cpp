@@ -14,6 +14,7 @@
 
 using namespace ce;
 
+namespace {
 struct BoxCase {
     const char* name;
     BBox a;
@@ -26,6 +27,7 @@ struct BoxCase {
 void PrintTo(const BoxCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
 
 class BBoxOperations : public ::testing::TestWithParam<BoxCase> {};
+}  // namespace
 
 TEST_P(BBoxOperations, AreFiniteAndMatch) {
     const BoxCase& c = GetParam();

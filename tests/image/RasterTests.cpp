@@ -25,6 +25,7 @@ RGBImage column(const RGBImage& image, int x) { return image.cropped(x, 0, x + 1
 
 }  // namespace
 
+namespace {
 struct CropCase {
     const char* name;
     int x0, y0, x1, y1;
@@ -35,6 +36,7 @@ struct CropCase {
 void PrintTo(const CropCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
 
 class RGBImageCrop : public ::testing::TestWithParam<CropCase> {};
+}  // namespace
 
 TEST_P(RGBImageCrop, ClampsToTheImage) {
     const CropCase& c = GetParam();

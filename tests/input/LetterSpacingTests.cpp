@@ -48,6 +48,7 @@ std::vector<int> positions(const std::vector<GapRecord>& records) {
 
 }  // namespace
 
+namespace {
 struct LetterCase {
     const char* name;
     MeasuredRun run;
@@ -59,6 +60,7 @@ struct LetterCase {
 void PrintTo(const LetterCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
 
 class LetterGapAnalysis : public ::testing::TestWithParam<LetterCase> {};
+}  // namespace
 
 TEST_P(LetterGapAnalysis, FindsTheThresholdAtTheLargestJump) {
     const LetterCase& c = GetParam();
@@ -128,6 +130,7 @@ TEST(PageLetterPass, JudgesRunsWithoutCandidatesByTheirMedianGap) {
     EXPECT_TRUE(repairWithoutCandidates(run({{0.7, 0.1, false}}, 20), page).empty());
 }
 
+namespace {
 struct PitchCase {
     const char* name;
     MeasuredRun run;
@@ -140,6 +143,7 @@ struct PitchCase {
 void PrintTo(const PitchCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
 
 class PitchAnalysis : public ::testing::TestWithParam<PitchCase> {};
+}  // namespace
 
 TEST_P(PitchAnalysis, FindsTheLetterPitch) {
     const PitchCase& c = GetParam();

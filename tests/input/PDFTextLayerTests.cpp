@@ -26,6 +26,7 @@ PDFTextLayer::Piece piece(double minX, double minY, double maxX, double maxY) {
 
 }  // namespace
 
+namespace {
 struct GateCase {
     const char* name;
     std::u16string text;
@@ -35,6 +36,7 @@ struct GateCase {
 void PrintTo(const GateCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
 
 class TextLayerGate : public ::testing::TestWithParam<GateCase> {};
+}  // namespace
 
 // The gate counts Unicode scalars that are not white space, not code units.
 TEST_P(TextLayerGate, NeedsTenVisibleScalars) {
@@ -83,6 +85,7 @@ TEST(TextLayer, QuarterTurnedPagesMeasureHeightsAcrossTheUnrotatedPage) {
     }
 }
 
+namespace {
 struct GroupCase {
     const char* name;
     Rect second;  // the first piece is (0, 100, 50, 110)
@@ -93,6 +96,7 @@ struct GroupCase {
 void PrintTo(const GroupCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
 
 class LineGrouping : public ::testing::TestWithParam<GroupCase> {};
+}  // namespace
 
 TEST_P(LineGrouping, JoinsPiecesOnOneBaselineWithinTheGapLimit) {
     const GroupCase& c = GetParam();
@@ -200,6 +204,7 @@ TEST(TextLayer, LetterSpacedLineWithASurrogatePairIsMeasuredWithoutIt) {
     EXPECT_EQ(texts(cells->lines), (std::vector<std::string>{"\U0001D400 ELLO WORLD"}));
 }
 
+namespace {
 struct RotationCase {
     int rotation;
     BBox expected;  // of the rectangle (10, 20, 30, 60) on a 100 x 200 crop box at (5, 5)
@@ -208,6 +213,7 @@ struct RotationCase {
 void PrintTo(const RotationCase& c, std::ostream* os) { *os << "rotation " << c.rotation; }
 
 class PageCoordinates : public ::testing::TestWithParam<RotationCase> {};
+}  // namespace
 
 TEST_P(PageCoordinates, MapUnrotatedSpaceToDisplayedTopLeftPoints) {
     const Rect crop{5, 5, 105, 205};

@@ -194,6 +194,7 @@ TEST(StripOCRStrip, CropsStayInsideTheirRowsAndWithinTheWidthCap) {
     EXPECT_LT(wide.cropX, 48 + 16.8 + 52);
 }
 
+namespace {
 struct RowCase {
     const char* name;
     std::vector<std::tuple<std::string, double, double>> pieces;  // text, left and right edge (canvas pixels)
@@ -203,6 +204,7 @@ struct RowCase {
 void PrintTo(const RowCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
 
 class StripOCRRows : public ::testing::TestWithParam<RowCase> {};
+}  // namespace
 
 TEST_P(StripOCRRows, MapsPiecesToRowsAndRemovesTheLabel) {
     const int width = 600, height = 172;

@@ -54,6 +54,7 @@ TEST(VisionOCRLanguages, PresetTable) {
         EXPECT_EQ(Languages::ocrLanguages(language), Languages::recognitionLanguages(std::string(Languages::rawValue(language))));
 }
 
+namespace {
 struct SkewCase {
     const char* name;
     std::vector<double> angles;
@@ -63,6 +64,7 @@ struct SkewCase {
 void PrintTo(const SkewCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
 
 class SkewEstimate : public ::testing::TestWithParam<SkewCase> {};
+}  // namespace
 
 TEST_P(SkewEstimate, MedianOfAgreeingLongLines) {
     std::vector<RecognizedLine> lines;
@@ -186,6 +188,7 @@ TEST(VisionOCRPageText, RotationTurnsTiltedOutlinesUpright) {
     EXPECT_NEAR(text.lines[0].bbox.width() * 2, 1000, 1e-6);
 }
 
+namespace {
 // A page of 1 point per pixel with ink blocks on one line band.
 struct SegmentFixture {
     GrayRaster raster = GrayRaster::filled(300, 40, 255);
@@ -207,6 +210,7 @@ struct SegmentFixture {
         words.push_back(cell);
     }
 };
+}  // namespace
 
 TEST(Segments, GapOfTheMinimumWidthSplitsAndTrimsToInk) {
     // scale 1, gap 0.3, height 20: at least 6 blank columns split.

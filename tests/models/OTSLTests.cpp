@@ -6,6 +6,7 @@
 using namespace ce;
 using Tokens = OTSL::Tokens;
 
+namespace {
 struct HTMLCase {
     const char* name;
     Tokens otsl;
@@ -15,6 +16,7 @@ struct HTMLCase {
 void PrintTo(const HTMLCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
 
 class OTSLToHTML : public ::testing::TestWithParam<HTMLCase> {};
+}  // namespace
 
 TEST_P(OTSLToHTML, Converts) { EXPECT_EQ(OTSL::toHTML(GetParam().otsl), GetParam().html); }
 

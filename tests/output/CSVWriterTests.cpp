@@ -26,6 +26,7 @@ std::string oneField(const std::string& field, CSVWriter::Options options = {}) 
 
 }  // namespace
 
+namespace {
 struct FormulaCase {
     const char* field;
     const char* written;
@@ -34,6 +35,7 @@ struct FormulaCase {
 void PrintTo(const FormulaCase& c, std::ostream* os) { *os << ce::testing::printable(c.field); }
 
 class CSVFormulaNeutralisation : public ::testing::TestWithParam<FormulaCase> {};
+}  // namespace
 
 TEST_P(CSVFormulaNeutralisation, PrefixesFormulaStartsOnly) {
     EXPECT_EQ(oneField(GetParam().field), GetParam().written);

@@ -28,6 +28,7 @@ DocElement captioned(DocElement e, std::vector<std::string> captions, std::vecto
 
 }  // namespace
 
+namespace {
 struct GuardCase {
     const char* line;
     const char* written;
@@ -36,6 +37,7 @@ struct GuardCase {
 void PrintTo(const GuardCase& c, std::ostream* os) { *os << ce::testing::printable(c.line); }
 
 class MarkdownBlockStartGuard : public ::testing::TestWithParam<GuardCase> {};
+}  // namespace
 
 // Each line stays one paragraph line with its own text (leading spaces aside) when read back.
 TEST_P(MarkdownBlockStartGuard, KeepsLinesParagraphText) {

@@ -70,6 +70,7 @@ TEST(ImagePageBudget, DecodesReducedOnlyAboveTheBudget) {
     EXPECT_EQ(ImagePage::reducedSide(4100, 4000), 4049);
 }
 
+namespace {
 struct OrientationCase {
     int orientation;
     int width, height;        // upright size of a 3 x 2 frame
@@ -80,6 +81,7 @@ struct OrientationCase {
 void PrintTo(const OrientationCase& c, std::ostream* os) { *os << "orientation " << c.orientation; }
 
 class ImagePageOrientation : public ::testing::TestWithParam<OrientationCase> {};
+}  // namespace
 
 TEST_P(ImagePageOrientation, TurnsTheFrameUpright) {
     const OrientationCase& c = GetParam();

@@ -28,6 +28,7 @@ PDFPageSource sourceFor(const ScratchFolder& folder, const TestPage& page) {
 
 }  // namespace
 
+namespace {
 struct RotationCase {
     const char* rotate;
     double width, height;
@@ -37,6 +38,7 @@ struct RotationCase {
 void PrintTo(const RotationCase& c, std::ostream* os) { *os << ce::testing::printable(c.rotate); }
 
 class PDFPageRotation : public ::testing::TestWithParam<RotationCase> {};
+}  // namespace
 
 TEST_P(PDFPageRotation, SizeAndDrawingFollowTheDisplayedPage) {
     const RotationCase& c = GetParam();

@@ -17,6 +17,7 @@ TEST(SupportedFiles, ExtensionsCompareLowerCased) {
     for (const Case& c : cases) EXPECT_EQ(SupportedFiles::isSupported(c.name), c.supported) << c.name;
 }
 
+namespace {
 class FolderListing : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -31,6 +32,7 @@ protected:
     void TearDown() override { fs::remove_all(root); }
     fs::path root;
 };
+}  // namespace
 
 TEST_F(FolderListing, SkipsHiddenAndBundlesAndSortsNumerically) {
     const auto flat = SupportedFiles::supportedFiles(root, false);
