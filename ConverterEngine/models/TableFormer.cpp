@@ -179,10 +179,11 @@ TableFormer::Details TableFormer::predictDetails(const RGBImage& page, const std
     timings["matching"] = secondsSince(clock);
     details.crop448 = std::move(image448);
     details.timings = std::move(timings);
+    details.timings.insert(inference.timings.begin(), inference.timings.end());
     return details;
 }
 
-TableFormer::Inference TableFormer::infer(const std::vector<double>& values448, const RGBImage& image448) const {
+FeatureValues TableFormer::encode(const std::vector<double>& values448, const RGBImage& image448) const {
     FeatureValues encoderInputs;
     if (encoderTakesFloat_) {
         std::vector<float> planar(3 * 448 * 448);
@@ -200,19 +201,21 @@ TableFormer::Inference TableFormer::infer(const std::vector<double>& values448, 
         }
         encoderInputs["image"] = MultiArray::fromBytes({1, 448, 448, 4}, std::move(bytes));
     }
-    const FeatureValues encoded = models_.encoder->predict(encoderInputs);
-    const MultiArray memory = output(encoded, "memory", encoderName);
-    const MultiArray cellFeatures = output(encoded, "cell_features", encoderName);
+    return models_.encoder->predict(encoderInputs);
+}
 
+TableFormer::Decoded TableFormer::decode(const MultiArray& memory) const {
     const int startID = tagID("<start>");
     const int endID = tagID("<end>");
     const int lcelID = tagID("lcel");
     const int fcelID = tagID("fcel");
 
-    std::vector<int> sequence = {startID};
+    Decoded decoded;
+    std::vector<int>& sequence = decoded.sequence;
+    std::vector<std::vector<float>>& states = decoded.states;
+    std::map<int, int>& merge = decoded.merge;
+    sequence = {startID};
     std::vector<int> outputTokens;
-    std::vector<std::vector<float>> states;
-    std::map<int, int> merge;
     bool skipNext = true, prevWasUcel = false, firstLcel = true;
     int cellIndex = 0, spanStart = -1;
     int width = 0;
@@ -282,9 +285,15 @@ TableFormer::Inference TableFormer::infer(const std::vector<double>& values448, 
         if (outputTokens.size() >= maxOutputTokens) break;
     }
 
-    // The cell head, 32 states at a time.
-    std::vector<std::array<float, 3>> classValues;
-    std::vector<std::array<float, 4>> centreBoxes;
+    return decoded;
+}
+
+TableFormer::CellHeadOutput TableFormer::cellHead(const std::vector<std::vector<float>>& states,
+                                                  const MultiArray& cellFeatures) const {
+    // 32 states at a time.
+    CellHeadOutput out;
+    std::vector<std::array<float, 3>>& classValues = out.classes;
+    std::vector<std::array<float, 4>>& centreBoxes = out.boxes;
     for (std::size_t first = 0; first < states.size(); first += headBatch) {
         const std::size_t count = std::min<std::size_t>(headBatch, states.size() - first);
         std::vector<float> tagHidden(static_cast<std::size_t>(headBatch) * hiddenSize, 0.0f);
@@ -303,7 +312,31 @@ TableFormer::Inference TableFormer::infer(const std::vector<double>& values448, 
         }
     }
 
+    return out;
+}
+
+TableFormer::Inference TableFormer::infer(const std::vector<double>& values448, const RGBImage& image448) const {
     Inference result;
+    auto clock = std::chrono::steady_clock::now();
+    const FeatureValues encoded = encode(values448, image448);
+    const MultiArray memory = output(encoded, "memory", encoderName);
+    const MultiArray cellFeatures = output(encoded, "cell_features", encoderName);
+    result.timings["encoder"] = secondsSince(clock);
+
+    clock = std::chrono::steady_clock::now();
+    Decoded decoded = decode(memory);
+    result.timings["decoder"] = secondsSince(clock);
+
+    clock = std::chrono::steady_clock::now();
+    const CellHeadOutput head = cellHead(decoded.states, cellFeatures);
+    result.timings["cell head"] = secondsSince(clock);
+
+    // Boxes of horizontal spans reach from their first to their last cell; the cells
+    // merged into a span give no box of their own.
+    const std::map<int, int>& merge = decoded.merge;
+    const std::vector<std::array<float, 3>>& classValues = head.classes;
+    const std::vector<std::array<float, 4>>& centreBoxes = head.boxes;
+    std::vector<int>& sequence = decoded.sequence;
     result.tagSeq = std::move(sequence);
     std::set<int> skipped;
     const int boxCount = static_cast<int>(centreBoxes.size());

@@ -45,7 +45,7 @@ public:
         std::vector<std::vector<double>> bboxes;
         std::vector<int> classes;
         std::optional<RGBImage> crop448;
-        std::map<std::string, double> timings;  // "preprocess", "model", "matching"
+        std::map<std::string, double> timings;  // "preprocess", "model" (of it "encoder", "decoder", "cell head"), "matching"
     };
 
     // The built-in token map, used when the step model carries no usable one.
@@ -78,6 +78,7 @@ public:
         std::vector<int> tagSeq;
         std::vector<std::vector<double>> boxes;
         std::vector<int> classes;
+        std::map<std::string, double> timings;  // seconds: "encoder", "decoder", "cell head"
     };
     Inference infer(const std::vector<double>& values448, const RGBImage& image448) const;
 
@@ -87,6 +88,24 @@ public:
                           const std::vector<TextCell>& cells, const RecoverEmpty& recoverEmpty) const;
 
 private:
+    // The decoder's output: the tag sequence from "<start>" on, the hidden state of every
+    // cell that gets a box, and the first and last state of each horizontal span.
+    struct Decoded {
+        std::vector<int> sequence;
+        std::vector<std::vector<float>> states;
+        std::map<int, int> merge;
+    };
+    // The cell head's classes and centre boxes (cx, cy, w, h), one per state.
+    struct CellHeadOutput {
+        std::vector<std::array<float, 3>> classes;
+        std::vector<std::array<float, 4>> boxes;
+    };
+
+    // The steps of infer(): the encoder, the decoder loop, the cell head.
+    FeatureValues encode(const std::vector<double>& values448, const RGBImage& image448) const;
+    Decoded decode(const MultiArray& memory) const;
+    CellHeadOutput cellHead(const std::vector<std::vector<float>>& states, const MultiArray& cellFeatures) const;
+
     std::string tagName(int id) const;
     int tagID(const std::string& name) const;
 
