@@ -1,0 +1,30 @@
+// The application: one instance per user (a second start hands its files over and exits),
+// the views' style, and the composition root with the main window.
+#include <QApplication>
+#include <QIcon>
+
+#include "ViewStyle.h"
+#include "app/ApplicationRoot.h"
+#include "app/SingleInstance.h"
+#include "shell/ResourceBundle.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Irevora"));
+    QApplication::setApplicationName(QStringLiteral("document-converter"));
+    QApplication::setDesktopFileName(QStringLiteral("document-converter"));
+
+    QStringList files = QApplication::arguments();
+    files.removeFirst();
+    app::SingleInstance instance(app::SingleInstance::defaultServerName());
+    if (instance.start(files) == app::SingleInstance::Role::handedOver) return 0;
+
+    ViewStyle::applyTo(application);
+    const shell::ResourceBundle& bundle = shell::ResourceBundle::main();
+    application.setWindowIcon(QIcon(bundle.resourcesPath + QStringLiteral("/Desktop/document-converter.png")));
+
+    app::ApplicationRoot root({bundle, nullptr, std::nullopt, nullptr});
+    QObject::connect(&instance, &app::SingleInstance::filesReceived, &root, &app::ApplicationRoot::openFiles);
+    root.openFiles(files);
+    return QApplication::exec();
+}

@@ -1,0 +1,207 @@
+#include "Sidebar.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "EmptyStateView.h"
+#include "FileRow.h"
+#include "StatusFooter.h"
+#include "SymbolIcons.h"
+#include "ViewStyle.h"
+
+namespace windows {
+
+namespace {
+constexpr int uuidRole = Qt::UserRole + 1;
+using Kind = session::DocumentItem::State::Kind;
+}  // namespace
+
+void DocumentList::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+        return;
+    }
+    QListWidget::mousePressEvent(event);
+}
+
+void DocumentList::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    QListWidget::mouseReleaseEvent(event);
+}
+
+void DocumentList::contextMenuEvent(QContextMenuEvent* event) {
+    if (QListWidgetItem* entry = itemAt(event->pos())) {
+        emit rowMenuRequested(entry->data(uuidRole).toUuid(), event->globalPos());
+    }
+    event->accept();
+}
+
+Sidebar::Sidebar(session::ConversionSession& session, const WindowDialogs& dialogs, QWidget* parent)
+    : QWidget(parent),
+      session_(session),
+      dialogs_(dialogs),
+      list_(new DocumentList(this)),
+      empty_(new EmptyStateView(this)),
+      stack_(new QStackedWidget(this)),
+      footer_(new StatusFooter(session, this)),
+      delete_(new QAction(tr("Remove from List"), this)) {
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setFrameShape(QFrame::NoFrame);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    list_->setUniformItemSizes(false);
+    empty_->showMessage(QIcon(SymbolIcons::pixmap(SymbolIcons::Symbol::tray, 40, ViewStyle::secondaryText(), 2.0)),
+                        tr("No Files"), tr("Drop PDFs or images here, or use the + button."));
+    empty_->setAutoFillBackground(true);
+    empty_->setBackgroundRole(QPalette::Base);
+    stack_->addWidget(list_);
+    stack_->addWidget(empty_);
+
+    auto* divider = new QFrame(this);
+    divider->setFrameShape(QFrame::HLine);
+    divider->setFixedHeight(1);
+    QPalette line = divider->palette();
+    line.setColor(QPalette::WindowText, ViewStyle::separator());
+    divider->setPalette(line);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(stack_, 1);
+    layout->addWidget(divider);
+    layout->addWidget(footer_);
+
+    delete_->setShortcuts({QKeySequence::Delete, QKeySequence(Qt::Key_Backspace)});
+    delete_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    list_->addAction(delete_);
+    connect(delete_, &QAction::triggered, this, [this] { session_.requestRemoval(session_.selection()); });
+
+    connect(list_, &QListWidget::itemSelectionChanged, this, &Sidebar::takeSelection);
+    connect(list_, &DocumentList::rowMenuRequested, this, [this](const QUuid& id, const QPoint& at) {
+        QMenu* menu = rowMenu(id, this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(at);
+    });
+    connect(&session_, &session::ConversionSession::itemsChanged, this, &Sidebar::rebuildRows);
+    connect(&session_, &session::ConversionSession::selectionChanged, this, &Sidebar::showSelection);
+    connect(&session_, &session::ConversionSession::pendingRemovalChanged, this, &Sidebar::askAboutRemoval);
+    rebuildRows();
+    askAboutRemoval();
+}
+
+QSet<QUuid> Sidebar::targetIDs(const QUuid& row) const {
+    return session_.selection().contains(row) ? session_.selection() : QSet<QUuid>{row};
+}
+
+QMenu* Sidebar::rowMenu(const QUuid& row, QWidget* parent) {
+    auto* menu = new QMenu(parent);
+    const session::DocumentItemPtr item = session_.item(row);
+    QAction* show = menu->addAction(tr("Show in File Manager"));
+    QAction* remove = menu->addAction(tr("Remove from List"));
+    if (!item) {
+        show->setEnabled(false);
+        remove->setEnabled(false);
+        return menu;
+    }
+    show->setEnabled(!item->isSample());
+    const auto& state = item->state();
+    remove->setEnabled(!state.is(Kind::converting) && !state.is(Kind::queued));
+    const QUrl url = item->url();
+    connect(show, &QAction::triggered, this, [this, url] { dialogs_.reveal({url}); });
+    connect(remove, &QAction::triggered, this, [this, row] { session_.requestRemoval(targetIDs(row)); });
+    return menu;
+}
+
+FileRow* Sidebar::row(const QUuid& id) const {
+    const auto found = entries_.find(id);
+    return found == entries_.end() ? nullptr : static_cast<FileRow*>(list_->itemWidget(found->second));
+}
+
+bool Sidebar::showsEmptyState() const { return stack_->currentWidget() == empty_; }
+
+void Sidebar::rebuildRows() {
+    syncing_ = true;
+    list_->clear();
+    entries_.clear();
+    for (const auto& item : session_.items()) {
+        auto* entry = new QListWidgetItem(list_);
+        entry->setData(uuidRole, item->id());
+        auto* row = new FileRow(item);
+        list_->setItemWidget(entry, row);
+        entries_[item->id()] = entry;
+        connect(row, &FileRow::contentChanged, this, [this, entry, row] { fitRow(entry, row); });
+        fitRow(entry, row);
+    }
+    stack_->setCurrentWidget(session_.items().empty() ? static_cast<QWidget*>(empty_) : list_);
+    syncing_ = false;
+    showSelection();
+}
+
+void Sidebar::showSelection() {
+    syncing_ = true;
+    const QSet<QUuid>& selection = session_.selection();
+    for (const auto& [id, entry] : entries_) entry->setSelected(selection.contains(id));
+    syncing_ = false;
+    refreshAccents();
+}
+
+void Sidebar::takeSelection() {
+    if (syncing_) return;
+    QSet<QUuid> ids;
+    for (QListWidgetItem* entry : list_->selectedItems()) ids.insert(entry->data(uuidRole).toUuid());
+    session_.setSelection(ids);
+    refreshAccents();
+}
+
+void Sidebar::refreshAccents() {
+    const bool active = isActiveWindow();
+    for (const auto& [id, entry] : entries_) {
+        if (auto* shown = static_cast<FileRow*>(list_->itemWidget(entry))) shown->setOnAccent(active && entry->isSelected());
+    }
+}
+
+void Sidebar::fitRow(QListWidgetItem* entry, FileRow* row) {
+    const int width = std::max(list_->viewport()->width(), 120);
+    const int height = row->hasHeightForWidth() ? row->heightForWidth(width) : row->sizeHint().height();
+    entry->setSizeHint(QSize(width, std::max(height, row->minimumSizeHint().height())));
+}
+
+void Sidebar::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange) refreshAccents();
+    QWidget::changeEvent(event);
+}
+
+void Sidebar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    for (const auto& [id, entry] : entries_) {
+        if (auto* shown = static_cast<FileRow*>(list_->itemWidget(entry))) fitRow(entry, shown);
+    }
+}
+
+void Sidebar::askAboutRemoval() {
+    const auto& pending = session_.pendingRemoval();
+    if (!pending || askingRemoval_) return;
+    askingRemoval_ = true;
+    const QSet<QUuid> ids = *pending;
+    dialogs_.confirm({tr("Discard converted files?"), tr("Their converted results haven’t been exported."), tr("Remove")},
+                     [this, ids](bool remove) {
+                         askingRemoval_ = false;
+                         if (remove) {
+                             session_.removeItems(ids);
+                         } else {
+                             session_.setPendingRemoval(std::nullopt);
+                         }
+                         // A request made while this one was open is asked about next.
+                         if (session_.pendingRemoval()) QMetaObject::invokeMethod(this, &Sidebar::askAboutRemoval, Qt::QueuedConnection);
+                     });
+}
+
+}  // namespace windows

@@ -1,0 +1,147 @@
+// The sidebar: selection in step with the session, the row menu, Delete, the removal
+// confirmation and the empty state.
+#include <gtest/gtest.h>
+
+#include "StatusFooter.h"
+#include <QMenu>
+#include <QTest>
+
+#include "FileRow.h"
+#include "windows/Sidebar.h"
+#include "WindowFixture.h"
+
+namespace windowtests {
+namespace {
+
+using State = session::DocumentItem::State;
+
+class SidebarTest : public WindowFixture {
+protected:
+    SidebarTest() {
+        sidebar = std::make_unique<windows::Sidebar>(*session, dialogs);
+        sidebar->resize(290, 600);
+        sidebar->show();
+    }
+    ~SidebarTest() override { sidebar.reset(); }
+
+    QPoint centreOf(const QUuid& id) {
+        const auto* row = sidebar->row(id);
+        return row->mapTo(sidebar->list()->viewport(), row->rect().center());
+    }
+    QList<QAction*> menuFor(const QUuid& id) {
+        menu.reset(sidebar->rowMenu(id, nullptr));
+        return menu->actions();
+    }
+
+    std::unique_ptr<windows::Sidebar> sidebar;
+    std::unique_ptr<QMenu> menu;
+};
+
+TEST_F(SidebarTest, SelectionIsKeptInStepBothWays) {
+    const auto items = add({QStringLiteral("a.pdf"), QStringLiteral("b.pdf"), QStringLiteral("c.pdf")});
+    EXPECT_EQ(session->selection(), QSet<QUuid>{items[0]->id()});  // the first addition selects its first file
+    EXPECT_TRUE(sidebar->list()->item(0)->isSelected());
+
+    session->setSelection({items[1]->id(), items[2]->id()});
+    EXPECT_FALSE(sidebar->list()->item(0)->isSelected());
+    EXPECT_TRUE(sidebar->list()->item(1)->isSelected());
+    EXPECT_TRUE(sidebar->list()->item(2)->isSelected());
+
+    QTest::mouseClick(sidebar->list()->viewport(), Qt::LeftButton, {}, centreOf(items[0]->id()));
+    EXPECT_EQ(session->selection(), QSet<QUuid>{items[0]->id()});
+    QTest::mouseClick(sidebar->list()->viewport(), Qt::LeftButton, Qt::ControlModifier, centreOf(items[2]->id()));
+    EXPECT_EQ(session->selection(), (QSet<QUuid>{items[0]->id(), items[2]->id()}));
+}
+
+TEST_F(SidebarTest, RightClickDoesNotSelectAndTheMenuActsOnTheRightRows) {
+    const auto items = add({QStringLiteral("a.pdf"), QStringLiteral("b.pdf"), QStringLiteral("c.pdf")});
+    session->setSelection({items[0]->id(), items[1]->id()});
+    QTest::mouseClick(sidebar->list()->viewport(), Qt::RightButton, {}, centreOf(items[2]->id()));
+    EXPECT_EQ(session->selection(), (QSet<QUuid>{items[0]->id(), items[1]->id()}));
+
+    EXPECT_EQ(sidebar->targetIDs(items[2]->id()), QSet<QUuid>{items[2]->id()});
+    EXPECT_EQ(sidebar->targetIDs(items[1]->id()), (QSet<QUuid>{items[0]->id(), items[1]->id()}));
+
+    auto actions = menuFor(items[1]->id());
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("Show in File Manager"));
+    EXPECT_EQ(actions[1]->text(), QStringLiteral("Remove from List"));
+    actions[0]->trigger();  // reveals the clicked row's file only
+    ASSERT_EQ(log->reveals.size(), 1u);
+    EXPECT_EQ(log->reveals[0], QList<QUrl>{items[1]->url()});
+    actions[1]->trigger();  // nothing converted: removed at once, the whole selection
+    EXPECT_EQ(session->items().size(), 1u);
+    EXPECT_EQ(session->items()[0], items[2]);
+    EXPECT_TRUE(session->selection().isEmpty());
+}
+
+TEST_F(SidebarTest, RunningRowsCannotBeRemovedFromTheirMenuAndSamplesCannotBeShown) {
+    const auto items = add({QStringLiteral("a.pdf"), QStringLiteral("b.pdf")});
+    items[0]->setState(State::converting(1, 3));
+    session->setSelection({items[0]->id(), items[1]->id()});
+    EXPECT_FALSE(menuFor(items[0]->id())[1]->isEnabled());
+    EXPECT_TRUE(menuFor(items[1]->id())[1]->isEnabled());
+    items[0]->setState(State::queued());
+    EXPECT_FALSE(menuFor(items[0]->id())[1]->isEnabled());
+
+    session->addFiles({file(QStringLiteral("sample.pdf"))}, true);
+    executor->runAll();
+    settle();
+    const auto sample = session->items().back();
+    ASSERT_TRUE(sample->isSample());
+    auto actions = menuFor(sample->id());
+    EXPECT_FALSE(actions[0]->isEnabled());
+    EXPECT_TRUE(actions[1]->isEnabled());
+}
+
+TEST_F(SidebarTest, DeletePassesTheWholeSelection) {
+    const auto items = add({QStringLiteral("a.pdf"), QStringLiteral("b.pdf")});
+    convert(items[1]);
+    session->setSelection({items[0]->id(), items[1]->id()});
+    sidebar->deleteAction()->trigger();
+    ASSERT_TRUE(session->pendingRemoval().has_value());
+    EXPECT_EQ(*session->pendingRemoval(), (QSet<QUuid>{items[0]->id(), items[1]->id()}));
+}
+
+struct AnswerCase {
+    const char* name;
+    bool remove;
+    std::size_t itemsLeft;
+};
+
+class RemovalAnswerTest : public SidebarTest, public ::testing::WithParamInterface<AnswerCase> {};
+
+TEST_P(RemovalAnswerTest, EveryAnswerClearsThePendingRemoval) {
+    const auto items = add({QStringLiteral("a.pdf"), QStringLiteral("b.pdf")});
+    convert(items[0]);
+    session->requestRemoval({items[0]->id(), items[1]->id()});
+    settle();
+    ASSERT_EQ(log->confirmations.size(), 1u);
+    EXPECT_EQ(log->confirmations[0].title, QStringLiteral("Discard converted files?"));
+    EXPECT_EQ(log->confirmations[0].message, QStringLiteral("Their converted results haven’t been exported."));
+    EXPECT_EQ(log->confirmations[0].action, QStringLiteral("Remove"));
+    EXPECT_EQ(session->items().size(), 2u);
+
+    log->answerConfirmation(GetParam().remove);
+    EXPECT_FALSE(session->pendingRemoval().has_value());
+    EXPECT_EQ(session->items().size(), GetParam().itemsLeft);
+    settle();
+    EXPECT_EQ(log->confirmations.size(), 1u);
+}
+
+// Escape and closing the box answer like Cancel.
+INSTANTIATE_TEST_SUITE_P(Answers, RemovalAnswerTest,
+                         ::testing::Values(AnswerCase{"Remove", true, 0}, AnswerCase{"CancelOrEscape", false, 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SidebarTest, EmptyListShowsNoFilesAndTheFooterStays) {
+    EXPECT_TRUE(sidebar->showsEmptyState());
+    EXPECT_TRUE(sidebar->footer()->isVisible());
+    const auto items = add({QStringLiteral("a.pdf")});
+    EXPECT_FALSE(sidebar->showsEmptyState());
+    session->removeItems({items[0]->id()});
+    EXPECT_TRUE(sidebar->showsEmptyState());
+}
+
+}  // namespace
+}  // namespace windowtests
