@@ -5,14 +5,10 @@
 #include <QFileInfo>
 #include <QMenuBar>
 
-#include "SessionChanges.h"
-#include "app/HelpPages.h"
 #include "app/QuitQuestion.h"
-#include "app/UpdateResult.h"
 #include "session/EngineConverter.h"
 #include "session/QtExecutor.h"
 #include "shell/ProductInfo.h"
-#include "shell/Sample.h"
 #include "windows/Sidebar.h"
 
 namespace app {
@@ -49,23 +45,26 @@ ApplicationRoot::ApplicationRoot(Options options) : bundle_(std::move(options.bu
 
     menuBar_ = new MenuBar(window_->menuBar(), *settings_);
     auxiliary_ = std::make_unique<AuxiliaryWindows>(*settings_, bundle_);
-    connect(menuBar_, &MenuBar::commandTriggered, this, &ApplicationRoot::run);
-    connect(menuBar_, &MenuBar::sampleChosen, this, [this](shell::Sample sample) {
-        if (const auto path = shell::Samples::url(bundle_, sample)) session_->addFiles({QUrl::fromLocalFile(*path)}, true);
-    });
-    connect(menuBar_, &MenuBar::sidebarToggled, window_->sidebar(), &QWidget::setVisible);
-    connect(updater_.get(), &shell::Updater::checkFinished, this, [this](const shell::UpdateCheckResult& result) {
-        UpdateResult::show(window_.get(), result, shell::ProductInfo::version(bundle_));
-    });
-
-    connect(new SessionChanges(*session_, this), &SessionChanges::changed, this, &ApplicationRoot::refreshMenus);
-    connect(settings_.get(), &session::Settings::scanLanguageChanged, this, &ApplicationRoot::refreshMenus);
-    connect(updater_.get(), &shell::Updater::canCheckForUpdatesChanged, this, &ApplicationRoot::refreshMenus);
-    connect(window_.get(), &windows::MainWindow::detailChanged, this, &ApplicationRoot::refreshMenus);
-    refreshMenus();
+    windows::MainWindow* window = window_.get();
+    AppCommands::WindowActions actions;
+    actions.addFiles = [window] { window->addFilesFromPanel(); };
+    actions.addFolder = [window] { window->addFolderFromPanel(); };
+    actions.quit = [window] { window->close(); };
+    actions.previousPage = [window] { window->previousPage(); };
+    actions.nextPage = [window] { window->nextPage(); };
+    actions.showSidebar = [window](bool visible) { window->sidebar()->setVisible(visible); };
+    actions.pages = [window]() -> std::optional<PageNavigationState> {
+        const auto navigation = window->pageNavigation();
+        if (!navigation) return std::nullopt;
+        return PageNavigationState{navigation->page, navigation->count};
+    };
+    commands_ = new AppCommands({*menuBar_, *session_, *settings_, *updater_, *auxiliary_, bundle_, window}, actions,
+                                this);
+    connect(window, &windows::MainWindow::detailChanged, commands_, &AppCommands::refresh);
 }
 
 ApplicationRoot::~ApplicationRoot() {
+    delete commands_;
     window_->removeEventFilter(this);
     session_->shutDown(shutDownLimit);
 }
@@ -77,39 +76,6 @@ void ApplicationRoot::openFiles(const QStringList& paths) {
     window_->show();
     window_->raise();
     window_->activateWindow();
-}
-
-void ApplicationRoot::run(Command command) {
-    switch (command) {
-    case Command::addFiles: window_->addFilesFromPanel(); break;
-    case Command::addFolder: window_->addFolderFromPanel(); break;
-    case Command::convert: session_->startConversion(settings_->scanLanguage()); break;
-    case Command::stopConverting: session_->cancelRun(); break;
-    case Command::exportResults: session_->setExportRequested(true); break;
-    case Command::quit: window_->close(); break;
-    case Command::preferences: auxiliary_->showSettings(); break;
-    case Command::support: HelpPages::open(shell::ProductInfo::PageKind::support); break;
-    case Command::privacyPolicy: HelpPages::open(shell::ProductInfo::PageKind::privacy); break;
-    case Command::acknowledgements: auxiliary_->showAcknowledgements(); break;
-    case Command::checkForUpdates: updater_->checkForUpdates(); break;
-    // Bound to the settings or the sidebar by the menu bar itself.
-    case Command::previousPage:
-    case Command::nextPage:
-    case Command::openSample:
-    case Command::toggleSidebar:
-    case Command::showRegions:
-    case Command::outputFormat:
-    case Command::scanLanguage: break;
-    }
-}
-
-void ApplicationRoot::refreshMenus() {
-    MenuState state;
-    state.canConvert = session_->canConvert(settings_->scanLanguage());
-    state.isConverting = session_->isConverting();
-    state.hasConvertedItems = !session_->convertedItems().empty();
-    state.canCheckForUpdates = updater_->canCheckForUpdates();
-    menuBar_->update(state);
 }
 
 QuitRules::State ApplicationRoot::quitState() const {

@@ -1,8 +1,8 @@
 // The composition root: makes, once and in this order, the update check, the engine over
 // the models at the automatic location, the one conversion session, the stored settings,
 // the main window with its menu bar and the settings and acknowledgements windows, and
-// wires the menu commands, the files handed over by a second start and the quit rules to
-// them. Everything lives until the process ends; closing the main window asks the quit
+// wires the menu commands (AppCommands), the files handed over by a second start and the
+// quit rules to them. Everything lives until the process ends; closing the main window asks the quit
 // question when work would be lost, and quitting shuts the session down.
 // Main thread only; its state is the objects it made.
 #pragma once
@@ -11,6 +11,7 @@
 
 #include <memory>
 
+#include "app/AppCommands.h"
 #include "app/AuxiliaryWindows.h"
 #include "app/MenuBar.h"
 #include "app/QuitRules.h"
@@ -50,8 +51,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void run(Command command);
-    void refreshMenus();
     QuitRules::State quitState() const;
 
     shell::ResourceBundle bundle_;
@@ -61,6 +60,7 @@ private:
     std::unique_ptr<windows::MainWindow> window_;
     MenuBar* menuBar_ = nullptr;
     std::unique_ptr<AuxiliaryWindows> auxiliary_;
+    AppCommands* commands_ = nullptr;
 };
 
 }  // namespace app

@@ -15,6 +15,7 @@
 
 #include "DropHighlight.h"
 #include "DropZone.h"
+#include "PreviewView.h"
 #include "ExportFlow.h"
 #include "SessionChanges.h"
 #include "Sidebar.h"
@@ -82,6 +83,11 @@ MainWindow::MainWindow(session::ConversionSession& session, session::Settings& s
       settings_(settings),
       dialogs_(std::move(dialogs)),
       makePreview_(std::move(preview)) {
+    if (!makePreview_) {
+        makePreview_ = [this](const session::DocumentItemPtr& item, QWidget* parent) -> QWidget* {
+            return new PreviewView(item, settings_.outputFormat(), &session_, &settings_, parent);
+        };
+    }
     auto* content = new QWidget(this);
     auto* layout = new QHBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -120,7 +126,10 @@ MainWindow::MainWindow(session::ConversionSession& session, session::Settings& s
     // Shown from a queued call, so an alert never opens inside the session's own update.
     connect(&session_, &S::noticeChanged, this, &MainWindow::showNotice, Qt::QueuedConnection);
     connect(&settings_, &session::Settings::scanLanguageChanged, this, &MainWindow::refreshControls);
-    connect(&settings_, &session::Settings::outputFormatChanged, this, &MainWindow::refreshControls);
+    connect(&settings_, &session::Settings::outputFormatChanged, this, [this] {
+        refreshControls();
+        if (auto* shown = qobject_cast<PreviewView*>(preview_)) shown->setFormat(settings_.outputFormat());
+    });
     refreshControls();
     refreshDetail();
 }
@@ -223,6 +232,19 @@ session::DocumentItemPtr MainWindow::selectedItem() const {
     return nullptr;
 }
 
+std::optional<PreviewRules::PageNavigation> MainWindow::pageNavigation() const {
+    if (const auto* shown = qobject_cast<const PreviewView*>(preview_)) return shown->navigation();
+    return std::nullopt;
+}
+
+void MainWindow::previousPage() {
+    if (auto* shown = qobject_cast<PreviewView*>(preview_)) shown->previousPage();
+}
+
+void MainWindow::nextPage() {
+    if (auto* shown = qobject_cast<PreviewView*>(preview_)) shown->nextPage();
+}
+
 void MainWindow::addFilesFromPanel() { session_.addFiles(dialogs_.chooseFilesToAdd()); }
 
 void MainWindow::addFolderFromPanel() { session_.addFiles(dialogs_.chooseFolderToAdd()); }
@@ -269,8 +291,11 @@ void MainWindow::refreshDetail() {
         preview_ = nullptr;
     }
     previewItem_ = shown;
-    if (item && makePreview_) {
+    if (item) {
         preview_ = makePreview_(item, detail_);
+        if (auto* shown = qobject_cast<PreviewView*>(preview_)) {
+            connect(shown, &PreviewView::navigationChanged, this, &MainWindow::detailChanged);
+        }
         detail_->addWidget(preview_);
         detail_->setCurrentWidget(preview_);
     } else {

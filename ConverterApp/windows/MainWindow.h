@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "PreviewRules.h"
 #include "WindowDialogs.h"
 #include "session/ConversionSession.h"
 #include "session/Settings.h"
@@ -35,6 +36,7 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // The detail pane for one document; made afresh whenever another document is shown.
+    // Without one the window shows the document's PreviewView.
     using PreviewFactory = std::function<QWidget*(const session::DocumentItemPtr& item, QWidget* parent)>;
 
     static constexpr QSize defaultSize{1320, 860};
@@ -56,6 +58,11 @@ public:
     void convertOrStop();
     void startExport();
 
+    // The shown preview's page navigation, none while no preview is shown; and its steps.
+    std::optional<PreviewRules::PageNavigation> pageNavigation() const;
+    void previousPage();
+    void nextPage();
+
     // For tests and the composition root.
     Sidebar* sidebar() const { return sidebar_; }
     DropZone* dropZone() const { return dropZone_; }
@@ -69,7 +76,7 @@ public:
     bool dropTargeted() const { return dropTargeted_; }
 
 signals:
-    // The shown detail pane changed (another document, or the drop zone).
+    // The shown detail pane changed (another document, or the drop zone), or its page.
     void detailChanged();
 
 protected:

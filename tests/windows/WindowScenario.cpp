@@ -18,6 +18,8 @@
 #include <QToolButton>
 
 #include "PageRenderer.h"
+#include "PreviewView.h"
+#include "output/ResultExport.h"
 #include "ViewStyle.h"
 #include "app/ApplicationRoot.h"
 #include "session/EngineConverter.h"
@@ -136,9 +138,27 @@ TEST_F(WindowScenario, FromDropToExport) {
     EXPECT_TRUE(window.exportButton()->isEnabled());
     shoot("04-converted");
 
-    session.setSelection({session.items()[0]->id()});
-    QTest::qWait(500);
+    // The first page with a table, of the first document that has one.
+    session::DocumentItemPtr withTable;
+    int tablePage = 0;
+    for (const auto& item : session.items()) {
+        for (const auto& page : item->result()->pages) {
+            for (const auto& element : page.content.body) {
+                if (!withTable && element.kind == ce::DocElementKind::table) {
+                    withTable = item;
+                    tablePage = page.index;
+                }
+            }
+        }
+    }
+    ASSERT_NE(withTable, nullptr);
     root->settings().setShowRegions(true);
+    session.setSelection({withTable->id()});
+    auto* preview = qobject_cast<PreviewView*>(window.preview());
+    ASSERT_NE(preview, nullptr);
+    preview->setPageIndex(tablePage);
+    EXPECT_EQ(preview->pageIndex(), tablePage);
+    QTest::qWait(1500);  // the page image is drawn off the main thread
     shoot("05-table-regions");
 
     for (const auto& [format, name] : {std::pair{ce::OutputFormat::markdown, "06-markdown"},
@@ -146,8 +166,12 @@ TEST_F(WindowScenario, FromDropToExport) {
                                        std::pair{ce::OutputFormat::docx, "08-docx"}}) {
         window.formatButton(format)->click();
         EXPECT_EQ(root->settings().outputFormat(), format);
+        EXPECT_EQ(preview->format(), format);
+        if (format != ce::OutputFormat::docx) preview->setShowText(true);
         shoot(name);
     }
+    preview->setShowText(false);
+    shoot("08-docx-rendered");
 
     window.formatButton(ce::OutputFormat::markdown)->click();
     window.exportButton()->click();
@@ -159,6 +183,8 @@ TEST_F(WindowScenario, FromDropToExport) {
         return alert && alert->isVisible();
     }, 5'000));
     shoot("09-exported");
+    ASSERT_TRUE(alert->grab().save(shots + QStringLiteral("/10-export-alert.png")));
+    EXPECT_EQ(alert->text(), QStringLiteral("Exported 3 files"));
     for (const char* name : {"eu-002.md", "12s0324.md", "Scanned page.md"}) {
         const QFileInfo written(out + QLatin1Char('/') + QLatin1String(name));
         EXPECT_TRUE(written.isFile()) << name;
