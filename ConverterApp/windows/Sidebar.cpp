@@ -1,5 +1,7 @@
 #include "Sidebar.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QFrame>
@@ -103,7 +105,9 @@ QSet<QUuid> Sidebar::targetIDs(const QUuid& row) const {
 
 QMenu* Sidebar::rowMenu(const QUuid& row, QWidget* parent) {
     auto* menu = new QMenu(parent);
-    const session::DocumentItemPtr item = session_.item(row);
+    const auto& items = session_.items();
+    const auto found = std::find_if(items.begin(), items.end(), [&](const auto& each) { return each->id() == row; });
+    const session::DocumentItemPtr item = found == items.end() ? nullptr : *found;
     QAction* show = menu->addAction(tr("Show in File Manager"));
     QAction* remove = menu->addAction(tr("Remove from List"));
     if (!item) {
