@@ -120,6 +120,7 @@ TEST(RunningFurniture, ExistingFurnitureStaysFirstAndBodyKeepsItsOrder) {
                            textAt("B", {50, 400, 550, 500})},
                           {header("Annual report"), footer("Page 2")}});
     pages[0].content.furniture.push_back(existing);
+    pages[1].content.furniture.push_back(existing);  // it repeats, so it stays furniture
     RunningFurniture::remove(pages);
 
     const auto& first = pages[0].content;
@@ -147,5 +148,47 @@ TEST(RunningFurniture, KeysAndPageNumberSlots) {
     for (const SlotCase& c : cases) {
         SCOPED_TRACE(c.key);
         EXPECT_EQ(RunningFurniture::pageNumberSlots(c.key), c.slots);
+    }
+}
+
+// Headers and footers that the layout model found stay furniture only when they repeat
+// at the same place on another page or hold a page number; the others go back to the
+// body before the first element below them.
+TEST(RunningFurniture, ModelFurnitureNeedsRepetitionOrAPageNumber) {
+    auto detected = [](DocElement e) {
+        e.label = e.bbox.t < pageH / 2 ? DocLabel::pageHeader : DocLabel::pageFooter;
+        return e;
+    };
+    const DocElement lowHeader = detected(textAt("Annual report", {250, 200, 350, 220}));  // outside the band
+    struct Case {
+        const char* name;
+        std::vector<std::vector<DocElement>> furniture;  // per page; every body ends in one paragraph
+        std::vector<std::vector<std::string>> body;      // expected body texts per page
+        std::vector<DocElement> secondBody = {};         // body elements of the second page before it
+    };
+    const Case cases[] = {
+        {"title of a one-page document", {{detected(header("Quarterly Report"))}}, {{"Quarterly Report", "Body text"}}},
+        {"footer of a one-page document", {{detected(footer("Contact: office"))}}, {{"Body text", "Contact: office"}}},
+        {"page number on a one-page document", {{detected(footer("Page 1 of 1")), detected(footer("7"))}}, {{"Body text"}}},
+        {"header on two pages", {{detected(header("ACME Ltd"))}, {detected(header("ACME Ltd"))}}, {{"Body text"}, {"Body text"}}},
+        {"header on the first page only", {{detected(header("ACME Ltd"))}, {}}, {{"ACME Ltd", "Body text"}, {"Body text"}}},
+        {"header moved on the second page", {{detected(header("ACME Ltd"))}, {detected(header("ACME Ltd", 0.3))}},
+         {{"ACME Ltd", "Body text"}, {"ACME Ltd", "Body text"}}},
+        {"repeating header outside the bands", {{lowHeader}, {lowHeader}}, {{"Body text"}, {"Body text"}}},
+        {"header repeated in the body of another page", {{detected(header("ACME Ltd"))}, {}},
+         {{"Body text"}, {"ACME Ltd", "Body text"}}, {header("ACME Ltd")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::vector<DocElement>> bodies(c.furniture.size(), {textAt("Body text", {50, 300, 550, 400})});
+        if (bodies.size() > 1) bodies[1].insert(bodies[1].begin(), c.secondBody.begin(), c.secondBody.end());
+        auto pages = pagesOf(bodies);
+        for (std::size_t p = 0; p < pages.size(); ++p) pages[p].content.furniture = c.furniture[p];
+        RunningFurniture::remove(pages);
+        for (std::size_t p = 0; p < pages.size(); ++p) {
+            std::vector<std::string> texts;
+            for (const DocElement& e : pages[p].content.body) texts.push_back(e.text);
+            EXPECT_EQ(texts, c.body[p]) << "page " << p;
+        }
     }
 }
