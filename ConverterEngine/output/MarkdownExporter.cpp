@@ -45,18 +45,31 @@ std::string replaceChar(std::string text, char from, char to) {
 
 // A backslash after up to three leading spaces when the line would otherwise open a
 // code fence or an ATX heading, or be read as a thematic break or a setext underline
-// (a run of "=" or "-" of any length).
+// (a run of "=" or "-" of any length). A line that would open a list item ("-" or "+"
+// alone or before a blank, or a number of up to nine digits with "." or ")") gets the
+// backslash before its marker's delimiter instead, so "2014." stays a paragraph.
 std::string guardBlockStart(const std::string& line) {
     static const Regex blockStart(
         u"\\A( {0,3})(?:`{3,}|~{3,}|#{1,6}(?:[ \\t]|\\z)|([-*_=])[ \\t]*(?:\\2[ \\t]*){2,}\\z|(?:=+|-+)[ \\t]*\\z)");
+    static const Regex listStart(u"\\A( {0,3})(?:[-+*]|(\\d{1,9})[.)])(?:[ \\t]|\\z)");
     const icu::UnicodeString input = toUnicode(line);
-    auto m = blockStart.matcher(input);
-    if (!m || !m->find()) return line;
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t indent = m->end(1, status);
-    if (U_FAILURE(status)) return line;
+    auto insertionPoint = [&]() -> std::optional<int32_t> {
+        UErrorCode status = U_ZERO_ERROR;
+        if (auto m = blockStart.matcher(input); m && m->find()) {
+            const int32_t indent = m->end(1, status);
+            if (U_SUCCESS(status)) return indent;
+        }
+        if (auto m = listStart.matcher(input); m && m->find()) {
+            const int32_t number = m->end(2, status);
+            const int32_t indent = m->end(1, status);
+            if (U_SUCCESS(status)) return number >= 0 ? number : indent;
+        }
+        return std::nullopt;
+    };
+    const std::optional<int32_t> at = insertionPoint();
+    if (!at) return line;
     std::string out = line;
-    out.insert(static_cast<std::size_t>(indent), "\\");  // the indent is ASCII spaces
+    out.insert(static_cast<std::size_t>(*at), "\\");  // spaces and digits are ASCII
     return out;
 }
 

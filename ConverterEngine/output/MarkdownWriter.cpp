@@ -33,13 +33,13 @@ std::string cellText(const std::string& text) {
 
 std::string escape(const std::string& text) {
     static const Regex imageLink(u"!\\[.*?\\]\\((.*?)\\)");
-    static const Regex bareUnderscore(u"(?<!\\\\)_");
-    if (text.find('_') == std::string::npos) return text;
+    static const Regex bareEmphasis(u"(?<!\\\\)[_*]");
+    if (text.find_first_of("_*") == std::string::npos) return text;
     const icu::UnicodeString input = toUnicode(text);
     icu::UnicodeString out;
     int32_t previousEnd = 0;
     auto escapePiece = [&](int32_t from, int32_t to) {
-        out += bareUnderscore.replaceAll(input.tempSubStringBetween(from, to), u"\\\\_");
+        out += bareEmphasis.replaceAll(input.tempSubStringBetween(from, to), u"\\\\$0");
     };
     if (auto m = imageLink.matcher(input)) {
         UErrorCode status = U_ZERO_ERROR;

@@ -10,8 +10,9 @@
 
 namespace ce::MarkdownWriter {
 
-// Every "_" not already preceded by a backslash gets one, except inside image links
-// ("![alt](path)"), which stay as they are.
+// Every "_" and "*" not already preceded by a backslash gets one (both open emphasis,
+// "*" also inside a word, as in "8m*5m*8m"), except inside image links ("![alt](path)"),
+// which stay as they are.
 std::string escape(const std::string& text);
 
 // escape() followed by HTML escaping without quotes: the form every plain text takes.

@@ -52,10 +52,15 @@ TEST_P(MarkdownBlockStartGuard, KeepsLinesParagraphText) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, MarkdownBlockStartGuard,
     ::testing::Values(GuardCase{"```code", "\\```code"}, GuardCase{"~~~", "\\~~~"}, GuardCase{"# not a heading", "\\# not a heading"},
-                      GuardCase{"   ###", "   \\###"}, GuardCase{"---", "\\---"}, GuardCase{"* * *", "\\* * *"},
+                      GuardCase{"   ###", "   \\###"}, GuardCase{"---", "\\---"}, GuardCase{"* * *", "\\* \\* \\*"},
                       GuardCase{"===", "\\==="}, GuardCase{"--", "\\--"}, GuardCase{"=", "\\="}, GuardCase{"-", "\\-"},
                       GuardCase{"-word", "-word"}, GuardCase{"#hashtag", "#hashtag"},
-                      GuardCase{"___", "\\_\\_\\_"}, GuardCase{"a_b & <c>", "a\\_b &amp; &lt;c&gt;"}),
+                      GuardCase{"___", "\\_\\_\\_"}, GuardCase{"a_b & <c>", "a\\_b &amp; &lt;c&gt;"},
+                      GuardCase{"*", "\\*"}, GuardCase{"+", "\\+"}, GuardCase{"- item", "\\- item"},
+                      GuardCase{"  + item", "  \\+ item"}, GuardCase{"2014.", "2014\\."}, GuardCase{"3) three", "3\\) three"},
+                      GuardCase{"8m*5m*8m", "8m\\*5m\\*8m"}, GuardCase{"*not emphasis*", "\\*not emphasis\\*"},
+                      GuardCase{"+1 555 0100", "+1 555 0100"}, GuardCase{"3.5 m", "3.5 m"},
+                      GuardCase{"1234567890. ten digits", "1234567890. ten digits"}),
     ce::testing::ByIndexAnd<&GuardCase::line>{});
 
 TEST(MarkdownExporterTest, HeadingsAndParagraphs) {

@@ -7,7 +7,7 @@
 using namespace ce;
 using namespace ce::testing;
 
-TEST(MarkdownWriterTest, EscapesUnderscoresOutsideImageLinks) {
+TEST(MarkdownWriterTest, EscapesUnderscoresAndAsterisksOutsideImageLinks) {
     struct Case {
         const char* in;
         const char* out;
@@ -15,7 +15,8 @@ TEST(MarkdownWriterTest, EscapesUnderscoresOutsideImageLinks) {
     for (const Case& c : {Case{"snake_case", "snake\\_case"}, Case{"a\\_b", "a\\_b"}, Case{"no underscore", "no underscore"},
                           Case{"![x_y](p_1.png) z_w", "![x_y](p_1.png) z\\_w"},
                           Case{"_a ![i](x_1.png) b_ ![j](y_2.png)_", "\\_a ![i](x_1.png) b\\_ ![j](y_2.png)\\_"},
-                          Case{"ünï_cödé", "ünï\\_cödé"}}) {
+                          Case{"ünï_cödé", "ünï\\_cödé"}, Case{"8m*5m*8m", "8m\\*5m\\*8m"},
+                          Case{"a\\*b ![*](p*.png)", "a\\*b ![*](p*.png)"}}) {
         EXPECT_EQ(MarkdownWriter::escape(c.in), c.out) << c.in;
     }
 }
