@@ -31,6 +31,7 @@
 #include "output/ResultExport.h"
 #include "pipeline/DocumentConverter.h"
 #include "pipeline/PlatformServices.h"
+#include "platform/OpenMPRuntime.h"
 
 namespace fs = std::filesystem;
 using namespace ce;
@@ -136,6 +137,7 @@ std::vector<OutputPlan::Source> gather(const std::vector<fs::path>& inputs, int&
 }  // namespace
 
 int main(int argc, char** argv) {
+    OpenMPRuntime::ensurePassiveWait(argv);
     const Arguments args = parse(argc, argv);
     int failedDocuments = 0;
     const std::vector<OutputPlan::Source> sources = gather(args.inputs, failedDocuments);
