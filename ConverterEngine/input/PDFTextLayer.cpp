@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <numeric>
 
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
@@ -12,6 +13,7 @@
 #include "core/Regex.h"
 #include "core/Unicode.h"
 #include "core/UnionFind.h"
+#include "input/BidiOrder.h"
 
 namespace ce::PDFTextLayer {
 
@@ -383,26 +385,65 @@ std::optional<LetterSpacing::MeasuredRun> measure(const PageTextView& view, cons
     return run;
 }
 
-Groups finalGroups(const Groups& lineGroups, std::span<const Piece> pieces, bool unrotated) {
+// Whether the group's letters are mostly right-to-left ones.
+bool readsRightToLeft(std::u16string_view text, const std::vector<int>& group, std::span<const Piece> pieces) {
+    int rightToLeft = 0;
+    int leftToRight = 0;
+    for (int member : group) {
+        for (const Range& range : pieces[member].ranges) {
+            const int32_t end = range.location + range.length;
+            for (int32_t i = range.location; i < end;) {
+                UChar32 c;
+                U16_NEXT(text.data(), i, end, c);
+                if (BidiOrder::isRightToLeft(static_cast<char32_t>(c))) {
+                    ++rightToLeft;
+                } else if (u_charDirection(c) == U_LEFT_TO_RIGHT) {
+                    ++leftToRight;
+                }
+            }
+        }
+    }
+    return rightToLeft > leftToRight;
+}
+
+Groups finalGroups(std::u16string_view text, const Groups& lineGroups, std::span<const Piece> pieces,
+                   bool unrotated) {
+    // Pieces in reading order: left edges rising, or right edges falling in a right-to-left line.
+    auto before = [&](bool rightToLeft) {
+        return [&pieces, rightToLeft](int a, int b) {
+            return rightToLeft ? pieces[a].bounds.maxX > pieces[b].bounds.maxX
+                               : pieces[a].bounds.minX < pieces[b].bounds.minX;
+        };
+    };
     Groups out;
+    std::vector<bool> rightToLeft;
     for (const std::vector<int>& group : lineGroups) {
+        const bool backwards = unrotated && readsRightToLeft(text, group, pieces);
         const auto [lo, hi] = std::minmax_element(group.begin(), group.end());
         bool standAlone = *hi - *lo + 1 == static_cast<int>(group.size());
         for (std::size_t k = 0; standAlone && k + 1 < group.size(); ++k)
-            standAlone = pieces[group[k]].bounds.minX < pieces[group[k + 1]].bounds.minX;
-        if (standAlone)
-            for (int member : group) out.push_back({member});
-        else
+            standAlone = before(backwards)(group[k], group[k + 1]);
+        if (standAlone) {
+            for (int member : group) {
+                out.push_back({member});
+                rightToLeft.push_back(backwards);
+            }
+        } else {
             out.push_back(group);
+            rightToLeft.push_back(backwards);
+        }
     }
-    std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) {
-        return *std::min_element(a.begin(), a.end()) < *std::min_element(b.begin(), b.end());
+    std::vector<std::size_t> order(out.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return *std::min_element(out[a].begin(), out[a].end()) < *std::min_element(out[b].begin(), out[b].end());
     });
-    if (unrotated)
-        for (std::vector<int>& group : out)
-            std::stable_sort(group.begin(), group.end(),
-                             [&](int a, int b) { return pieces[a].bounds.minX < pieces[b].bounds.minX; });
-    return out;
+    Groups sorted;
+    for (std::size_t g : order) {
+        sorted.push_back(std::move(out[g]));
+        if (unrotated) std::stable_sort(sorted.back().begin(), sorted.back().end(), before(rightToLeft[g]));
+    }
+    return sorted;
 }
 
 BBox toPageBox(const Rect& rect, const Rect& cropBox, int rotation) {
@@ -440,7 +481,7 @@ std::optional<PageText> read(const PageTextView& view) {
     const LetterSpacing::Repair repair = LetterSpacing::repair(withCandidates, withoutCandidates);
 
     PageText cells;
-    cells.lines = lineCells(view, all, finalGroups(groups, all, unrotated), repair);
+    cells.lines = lineCells(view, all, finalGroups(view.text, groups, all, unrotated), repair);
     if (cells.lines.empty()) return std::nullopt;
     cells.words = wordCells(view, flat, repair);
     return cells;

@@ -67,8 +67,11 @@ CharacterSequence characterSequence(std::u16string_view text, std::span<const Pi
 std::optional<LetterSpacing::MeasuredRun> measure(const PageTextView& view, const CharacterSequence& sequence,
                                                   const Flattening& flattening);
 
-// Line groups whose pieces already run in order left to right stand piece by piece.
-Groups finalGroups(const Groups& lineGroups, std::span<const Piece> pieces, bool unrotated);
+// Line groups whose pieces already run in reading order stand piece by piece; the
+// others are read in order along the line: left to right, or right to left for a group
+// of mostly right-to-left letters (Hebrew, Arabic).
+Groups finalGroups(std::u16string_view text, const Groups& lineGroups, std::span<const Piece> pieces,
+                   bool unrotated);
 
 // A rectangle of unrotated page space as a box in displayed points, relative to the crop box.
 BBox toPageBox(const Rect& rect, const Rect& cropBox, int rotation);

@@ -1,7 +1,17 @@
 #include "platform/PDFStructuredText.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <map>
 #include <string_view>
+#include <tuple>
+#include <vector>
 
+#include <unicode/uchar.h>
+#include <unicode/utf16.h>
+
+#include "input/BidiOrder.h"
 #include "platform/MuPDF.h"
 
 namespace ce::PDFStructuredText {
@@ -41,21 +51,25 @@ public:
 
     void addLine(const fz_stext_line& line) {
         const int start = static_cast<int>(view_.text.size());
+        along_.clear();
         for (const fz_stext_char* ch = line.first_char; ch; ch = ch->next) {
             if (ch->c == ' ' && static_cast<int>(view_.text.size()) > start && view_.text.back() == u' ') {
                 widenLastBox(ch->quad);
                 continue;
             }
+            if (drawnBefore(ch->c, ch->quad)) continue;
             const std::u16string_view letters = ligatureLetters(ch->c);
+            const double position = ch->origin.x * line.dir.x + ch->origin.y * line.dir.y;
             if (letters.empty()) {
-                addCharacter(ch->c, ch->quad);
+                addCharacter(ch->c, ch->quad, position);
                 continue;
             }
             const int n = static_cast<int>(letters.size());
-            for (int k = 0; k < n; ++k) addCharacter(letters[k], quadPart(ch->quad, k, n));
+            for (int k = 0; k < n; ++k) addCharacter(letters[k], quadPart(ch->quad, k, n), position);
         }
         const int end = static_cast<int>(view_.text.size());
         if (end == start) return;
+        readInLogicalOrder(start, end);
         view_.lines.push_back({{{start, end - start}}});
         view_.text.push_back(u'\n');
         view_.boxes.push_back(std::nullopt);
@@ -76,13 +90,15 @@ private:
         last = last ? last->unionWith(boxOf(quad)) : boxOf(quad);
     }
 
-    void addCharacter(int c, const fz_quad& quad) {
+    // `position` is the glyph's origin along the line's direction.
+    void addCharacter(int c, const fz_quad& quad, double position) {
         const bool scalar = c >= 0 && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
         const char32_t code = scalar ? static_cast<char32_t>(c) : U'\uFFFD';
         const PageTextView::Rect box = boxOf(quad);
         if (code < 0x10000) {
             view_.text.push_back(static_cast<char16_t>(code));
             view_.boxes.push_back(box);
+            along_.push_back(position);
             return;
         }
         const char32_t v = code - 0x10000;
@@ -90,10 +106,78 @@ private:
         view_.text.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
         view_.boxes.push_back(box);
         view_.boxes.push_back(box);
+        along_.push_back(position);
+        along_.push_back(position);
     }
+
+    // A line with right-to-left letters that the PDF stores as drawn (its right-to-left
+    // letters follow each other forwards along the line) is put into reading order,
+    // each character keeping its box. Lines stored in reading order stand.
+    void readInLogicalOrder(int start, int end) {
+        const std::u16string_view line = std::u16string_view(view_.text).substr(start, end - start);
+        if (!BidiOrder::hasRightToLeft(line)) return;
+        int forwards = 0;
+        int backwards = 0;
+        std::optional<double> previous;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            if (U16_IS_SURROGATE(line[i]) || !BidiOrder::isRightToLeft(line[i])) continue;
+            if (previous) {
+                if (along_[i] > *previous) ++forwards;
+                if (along_[i] < *previous) ++backwards;
+            }
+            previous = along_[i];
+        }
+        if (forwards <= backwards) return;
+        const auto reordered = BidiOrder::fromVisual(line);
+        if (!reordered) return;
+        std::vector<std::optional<PageTextView::Rect>> boxes(line.size());
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            boxes[i] = view_.boxes[static_cast<std::size_t>(start + reordered->source[i])];
+        }
+        std::copy(reordered->text.begin(), reordered->text.end(), view_.text.begin() + start);
+        std::copy(boxes.begin(), boxes.end(), view_.boxes.begin() + start);
+    }
+
+    // Whether the same character was already drawn over most of this one's box: text
+    // drawn twice to look bold, or a shadow, would otherwise be read twice. Glyphs are
+    // kept by character and a coarse cell of their centre.
+    bool drawnBefore(int c, const fz_quad& quad) {
+        if (c < 0 || c > 0x10FFFF || u_isUWhiteSpace(c)) return false;
+        const PageTextView::Rect box = boxOf(quad);
+        const double area = box.width() * box.height();
+        if (!(area > 0)) return false;
+        const auto cellOf = [](double v) { return static_cast<std::int64_t>(std::floor(v / duplicateCell)); };
+        const std::int64_t cx = cellOf((box.minX + box.maxX) / 2);
+        const std::int64_t cy = cellOf((box.minY + box.maxY) / 2);
+        for (std::int64_t dx = -1; dx <= 1; ++dx) {
+            for (std::int64_t dy = -1; dy <= 1; ++dy) {
+                const auto found = placed_.find({c, cx + dx, cy + dy});
+                if (found == placed_.end()) continue;
+                for (const PageTextView::Rect& other : found->second) {
+                    const double w = std::min(box.maxX, other.maxX) - std::max(box.minX, other.minX);
+                    const double h = std::min(box.maxY, other.maxY) - std::max(box.minY, other.minY);
+                    if (w <= 0 || h <= 0) continue;
+                    const double shared = w * h;
+                    if (shared >= duplicateOverlap * area &&
+                        shared >= duplicateOverlap * other.width() * other.height()) {
+                        return true;
+                    }
+                }
+            }
+        }
+        placed_[{c, cx, cy}].push_back(box);
+        return false;
+    }
+
+    // Page points of a cell of the duplicate search, and the share of both boxes that a
+    // glyph drawn again must cover.
+    static constexpr double duplicateCell = 8;
+    static constexpr double duplicateOverlap = 0.6;
 
     fz_matrix toPageSpace_;
     PageTextView view_;
+    std::map<std::tuple<int, std::int64_t, std::int64_t>, std::vector<PageTextView::Rect>> placed_;
+    std::vector<double> along_;  // per position of the current line: its glyph's place along the line
 };
 
 // The page's structured text with `transform` applied after the page's own; C-style so

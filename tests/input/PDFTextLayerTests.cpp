@@ -145,6 +145,27 @@ TEST(TextLayer, PiecesInOrderStandAloneAndPiecesOutOfOrderJoinLeftToRight) {
     EXPECT_EQ(texts(b->words), (std::vector<std::string>{"there", "friend", "Hello,"}));
 }
 
+// A Hebrew line whose words come as separate pieces reads right to left: "שלום עולם"
+// (hello world), its last word drawn at the left.
+TEST(TextLayer, RightToLeftPiecesJoinRightToLeft) {
+    const std::u16string shalom = u"\u05E9\u05DC\u05D5\u05DD";  // first word, drawn at the right
+    const std::u16string olam = u"\u05E2\u05D5\u05DC\u05DD";
+    const std::string reading = "\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD";
+    TextViewBuilder leftFirst;
+    leftFirst.line(olam, {.x = 72}).line(shalom, {.x = 102}).line(u"second line of text", {.y = 600});
+    const auto a = PDFTextLayer::read(leftFirst.view());
+    ASSERT_TRUE(a);
+    EXPECT_EQ(texts(a->lines), (std::vector<std::string>{reading, "second line of text"}));
+
+    TextViewBuilder rightFirst;
+    rightFirst.line(shalom, {.x = 102}).line(olam, {.x = 72}).line(u"second line of text", {.y = 600});
+    const auto b = PDFTextLayer::read(rightFirst.view());
+    ASSERT_TRUE(b);
+    // Pieces already in reading order (right edges falling) stand as the reader's own lines.
+    EXPECT_EQ(texts(b->lines), (std::vector<std::string>{"\u05E9\u05DC\u05D5\u05DD", "\u05E2\u05D5\u05DC\u05DD",
+                                                         "second line of text"}));
+}
+
 TEST(TextLayer, LetterSpacedLineReadsAsTwoWords) {
     // Letter gaps of 0.2 units, a word gap of 0.9 units (unit: the 10-point character height).
     const Layout spaced{.height = 10, .width = 6, .spaces = {2, 2, 2, 2, 9, 2, 2, 2, 2}};

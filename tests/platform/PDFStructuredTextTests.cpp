@@ -84,3 +84,31 @@ TEST(PDFStructuredText, PageWithoutTextGivesAnEmptyView) {
     EXPECT_TRUE(view.text.empty());
     EXPECT_TRUE(view.lines.empty());
 }
+
+// Text drawn twice, a little offset, to look bold is read once; letters that only
+// touch ("ll") and different letters drawn over each other stay.
+TEST(PDFStructuredText, ReadsTextDrawnTwiceOverItselfOnce) {
+    const std::string helvetica = "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>";
+    const PageTextView view = viewOf(TestPage{
+        .mediaBox = "0 0 400 300",
+        .content = "BT /F1 20 Tf 50 200 Td (Kruger) Tj ET BT /F1 20 Tf 50.7 200.4 Td (Kruger) Tj ET "
+                   "BT /F1 20 Tf 50 150 Td (small) Tj ET BT /F1 20 Tf 50 100 Td (O) Tj ET BT /F1 20 Tf 50 100 Td (C) Tj ET",
+        .resources = helvetica});
+    EXPECT_EQ(view.text, u"Kruger\nsmall\nOC\n");
+}
+
+// Hebrew drawn as it is shown, left to right (the last letter first), reads from its
+// first letter; each letter keeps its own box. Codes A to D draw the letters of
+// "שלום" (peace).
+TEST(PDFStructuredText, RightToLeftTextDrawnLeftToRightReadsInLogicalOrder) {
+    const std::string hebrew =
+        "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica "
+        "/Encoding << /Type /Encoding /Differences [65 /afii57689 /afii57676 /afii57669 /afii57677] >> >> >> >>";
+    const PageTextView view = viewOf(TestPage{.mediaBox = "0 0 400 300",
+                                              .content = "BT /F1 20 Tf 50 200 Td (DCBA) Tj ET BT /F1 20 Tf 50 150 Td (AB x) Tj ET",
+                                              .resources = hebrew});
+    // A right-to-left line read from the right: the Latin letter at its right end comes first.
+    EXPECT_EQ(view.text, u"\u05E9\u05DC\u05D5\u05DD\nx \u05DC\u05E9\n");
+    ASSERT_TRUE(view.boxes[0] && view.boxes[3]);
+    EXPECT_GT(view.boxes[0]->minX, view.boxes[3]->minX);  // the first letter stands at the right
+}
