@@ -22,6 +22,12 @@ ROElement farRight(int cid, std::string text) {
     return ROElement{cid, DocLabel::text, std::move(text), 580, 600, 100, 700, 612, 792};
 }
 
+// One line of 12-point lines in a column from 50 to 290, its top edge `top` points up
+// from the page bottom.
+ROElement line(int cid, std::string text, double top, double l = 50, double r = 290, double lineHeight = 12) {
+    return ROElement{cid, DocLabel::text, std::move(text), l, r, top - lineHeight, top, 612, 792, lineHeight};
+}
+
 struct MergeCase {
     const char* name;
     std::vector<ROElement> ordered;
@@ -47,7 +53,25 @@ INSTANTIATE_TEST_SUITE_P(
                    right(2, "Figure 1", DocLabel::caption), right(3, "1 note", DocLabel::footnote),
                    right(4, "  Then on.")},
                   {{0, {4}}}},
-        MergeCase{"withinOneColumn", {left(0, "ends in a word"), left(1, "and goes on")}, {}},
+        MergeCase{"withinOneColumnWithoutLineHeights", {left(0, "ends in a word"), left(1, "and goes on")}, {}},
+        MergeCase{"linesOfAJustifiedParagraph",
+                  {line(0, "Hello, here is some text without a meaning. This", 700),
+                   line(1, "text should show. If you read this text, you get information.", 686),
+                   line(2, "no information. Really?", 672, 50, 180), line(3, "Is there no information?", 655)},
+                  {{0, {1, 2}}}},
+        MergeCase{"doubleSpacedLinesAndAnOpenShortLine",
+                  {line(0, "the first line of a double", 700), line(1, "spaced paragraph that runs", 676, 50, 200),
+                   line(2, "on.", 652, 50, 80)},
+                  {{0, {1, 2}}}},
+        MergeCase{"indentedFirstLineStartsAParagraph",
+                  {line(0, "A full line that ends its sentence.", 700), line(1, "Indented next paragraph", 686, 70)}, {}},
+        MergeCase{"indentedFirstLineContinuesFlush",
+                  {line(0, "An indented first line.", 700, 70), line(1, "The next line is flush.", 686)},
+                  {{0, {1}}}},
+        MergeCase{"tooFarBelowOrAnotherSize",
+                  {line(0, "a line that goes on", 700), line(1, "far below", 660), line(2, "larger type", 646, 50, 290, 20)},
+                  {}},
+        MergeCase{"listMarkerStartsItsOwnBlock", {line(0, "items follow,", 700), line(1, "- first item", 686)}, {}},
         MergeCase{"fullStopEndsAndTheNextStartsItsOwnChain",
                   {left(0, "ends here."), right(1, "starts again and"), farRight(2, "finishes.")},
                   {{1, {2}}}},
