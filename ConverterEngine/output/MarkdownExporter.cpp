@@ -8,6 +8,7 @@
 #include "core/Regex.h"
 #include "core/StringUtils.h"
 #include "core/Unicode.h"
+#include "core/Whitespace.h"
 #include "output/MarkdownTree.h"
 #include "output/MarkdownWriter.h"
 
@@ -154,9 +155,11 @@ std::vector<Markdown::Block> elementBlocks(const DocElement& element, ImageMode 
             std::string caption;
             for (const DocElement& c : element.captions) caption += c.text;
             appendCaption(blocks, MarkdownWriter::textEscaped(caption));
-            std::optional<TableStructure> table;
-            if (element.table) table = element.table->withoutOverlaps();
-            blocks.emplace_back(Markdown::HTMLBlock{MarkdownWriter::tableHTML(table)});
+            // A region taken for a table whose grid holds no text (a chart, a drawing)
+            // writes no empty table; its caption and footnotes stay.
+            const bool holdsText = element.table && std::any_of(element.table->cells.begin(), element.table->cells.end(),
+                                                                  [](const TableCellItem& cell) { return !isBlank(cell.text); });
+            if (holdsText) blocks.emplace_back(Markdown::HTMLBlock{MarkdownWriter::tableHTML(element.table->withoutOverlaps())});
             appendFootnotes(blocks, element);
             break;
         }

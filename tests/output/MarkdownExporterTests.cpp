@@ -124,7 +124,11 @@ TEST(MarkdownExporterTest, TablesWithCaptionsSpansAndFootnotes) {
         "<table><tr><th>Head &quot;H&quot;</th><td>x</td></tr><tr><td colspan=\"2\">a<br><br>b</td></tr></table>";
     EXPECT_EQ(md, "Table\\_1 &lt;sales&gt;\n\n" + html + "\n\nSource: a\\_b");
     EXPECT_EQ(readBlocks(md), (Lines{"p: Table_1 <sales>", "html: " + html, "p: Source: a_b"}));
-    EXPECT_EQ(render({element(DocElementKind::documentIndex, "")}), "<table></table>");
+    // A table without a grid, or whose cells hold no text, writes no empty table.
+    EXPECT_EQ(render({element(DocElementKind::documentIndex, "")}), "");
+    DocElement chart = captioned(element(DocElementKind::table, ""), {"Figure 2"});
+    chart.table = table(1, 2, {cell(0, 0, " "), cell(0, 1, "")});
+    EXPECT_EQ(render({chart, element(DocElementKind::text, "After")}), "Figure 2\n\nAfter");
 }
 
 TEST(MarkdownExporterTest, PicturesAsPlaceholdersOrLinks) {
