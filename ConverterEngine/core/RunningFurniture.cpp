@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 #include <unicode/locid.h>
@@ -143,6 +144,9 @@ std::optional<Candidate> makeCandidate(const DocElement& element, int page, int 
         candidate.top = true;
     } else if (box.t / pageHeight >= 1 - band) {
         candidate.top = false;
+    } else if (box.r / pageWidth <= sideBand || box.l / pageWidth >= 1 - sideBand) {
+        candidate.side = true;
+        candidate.top = box.r / pageWidth <= sideBand;
     } else {
         return std::nullopt;
     }
@@ -213,7 +217,7 @@ void returnUnconfirmedFurniture(std::vector<ConvertedPage>& pages) {
         }
         for (std::size_t j = 0; j < placed.size(); ++j) {
             const Candidate& b = placed[j].candidate;
-            if (b.page == a.candidate.page || b.key != a.candidate.key || b.top != a.candidate.top) continue;
+            if (b.page == a.candidate.page || b.key != a.candidate.key || b.top != a.candidate.top || b.side) continue;
             const Candidate& first = a.candidate.page < b.page ? a.candidate : b;
             const Candidate& second = a.candidate.page < b.page ? b : a.candidate;
             if (samePlace(first, second) && compatible(first, second)) {
@@ -285,9 +289,9 @@ void remove(std::vector<ConvertedPage>& pages) {
 
     // Only candidates with equal keys in the same band can match: compare within
     // those groups, in collection order.
-    std::map<std::pair<std::string, bool>, std::vector<std::size_t>> groups;
+    std::map<std::tuple<std::string, bool, bool>, std::vector<std::size_t>> groups;
     for (std::size_t i = 0; i < candidates.size(); ++i) {
-        groups[{candidates[i].key, candidates[i].top}].push_back(i);
+        groups[{candidates[i].key, candidates[i].top, candidates[i].side}].push_back(i);
     }
 
     std::vector<std::vector<bool>> marked(pages.size());
@@ -297,7 +301,12 @@ void remove(std::vector<ConvertedPage>& pages) {
 
     for (const auto& [groupKey, members] : groups) {
         if (members.size() < 2) continue;
-        const std::set<int> slots = pageNumberSlots(groupKey.first);
+        std::set<int> slots = pageNumberSlots(std::get<0>(groupKey));
+        if (std::get<2>(groupKey)) {
+            // Every number of a margin slug may be a page counter.
+            const auto runs = candidates[members.front()].numbers.size();
+            for (std::size_t k = 0; k < runs; ++k) slots.insert(static_cast<int>(k));
+        }
         for (std::size_t x = 0; x < members.size(); ++x) {
             const Candidate& a = candidates[members[x]];
             for (std::size_t y = x + 1; y < members.size(); ++y) {

@@ -24,6 +24,10 @@ namespace ce::RunningFurniture {
 // Height of the top and bottom bands as a fraction of the page height; the bottom
 // band starts at 1 - band.
 inline constexpr double band = 0.15;
+// Width of the left and right margin bands as a fraction of the page width. A text
+// there may differ from page to page in any of its numbers, as long as each advances
+// with the page ("Frm 00012" on one page, "Frm 00013" on the next).
+inline constexpr double sideBand = 0.1;
 
 // One body element that may be running furniture.
 struct Candidate {
@@ -31,7 +35,8 @@ struct Candidate {
     int element = 0;  // position of the element in that page's body
     std::string key;  // normalisedKey of the trimmed text, or U+0001 "picture"
     std::vector<std::string> numbers;  // maximal runs of numeric characters, in order
-    bool top = false;  // in the top band rather than the bottom band
+    bool top = false;  // in the top band rather than the bottom band (left rather than right for side)
+    bool side = false; // in a side margin band: slugs and margin page numbers
     double cx = 0;     // box centre relative to the page width and height
     double cy = 0;
     double w = 0;      // box size relative to the page width and height

@@ -78,6 +78,9 @@ TEST(RunningFurniture, MovesOnlyRepeatsThatMatch) {
         {"captioned picture", {{picture({20, 20, 80, 60}, true)}, {picture({20, 20, 80, 60}, true)}}, false},
         {"pictures of different height", {{picture({20, 20, 80, 60})}, {picture({20, 8, 80, 80})}}, false},
         {"reaches into the middle band", {{textAt("Annual report", {250, 40, 350, 130})}, {textAt("Annual report", {250, 40, 350, 130})}}, false},
+        {"margin slug whose numbers advance", {{textAt("Frm 00012", {560, 400, 590, 410})}, {textAt("Frm 00013", {560, 400, 590, 410})}}, true},
+        {"margin slug whose number jumps", {{textAt("Frm 00012", {10, 400, 40, 410})}, {textAt("Frm 00019", {10, 400, 40, 410})}}, false},
+        {"left and right margins differ", {{textAt("12", {10, 400, 40, 410})}, {textAt("13", {560, 400, 590, 410})}}, false},
         {"table kind is never a candidate", {{textAt("x", {250, 40, 350, 60}, DocElementKind::table)}, {textAt("x", {250, 40, 350, 60}, DocElementKind::table)}}, false},
     };
     for (const MoveCase& c : cases) {
