@@ -57,7 +57,7 @@ public:
                 widenLastBox(ch->quad);
                 continue;
             }
-            if (drawnBefore(ch->c, ch->quad)) continue;
+            if (drawnBefore(*ch)) continue;
             const std::u16string_view letters = ligatureLetters(ch->c);
             const double position = ch->origin.x * line.dir.x + ch->origin.y * line.dir.y;
             if (letters.empty()) {
@@ -138,45 +138,49 @@ private:
         std::copy(boxes.begin(), boxes.end(), view_.boxes.begin() + start);
     }
 
-    // Whether the same character was already drawn over most of this one's box: text
-    // drawn twice to look bold, or a shadow, would otherwise be read twice. Glyphs are
-    // kept by character and a coarse cell of their centre.
-    bool drawnBefore(int c, const fz_quad& quad) {
-        if (c < 0 || c > 0x10FFFF || u_isUWhiteSpace(c)) return false;
-        const PageTextView::Rect box = boxOf(quad);
-        const double area = box.width() * box.height();
-        if (!(area > 0)) return false;
+    // Whether the same character was already drawn at nearly the same place in the same
+    // size: text drawn twice to look bold, or a shadow, would otherwise be read twice.
+    // The glyph origins must lie within a fifth of the size of each other, both ways, so
+    // the same letter in the next row of a dense table (whose boxes may overlap) stays.
+    // Glyphs are kept by character and a coarse cell of their origin.
+    bool drawnBefore(const fz_stext_char& ch) {
+        const int c = ch.c;
+        if (c < 0 || c > 0x10FFFF || u_isUWhiteSpace(c) || !(ch.size > 0)) return false;
+        const Glyph glyph{ch.origin.x, ch.origin.y, ch.size};
         const auto cellOf = [](double v) { return static_cast<std::int64_t>(std::floor(v / duplicateCell)); };
-        const std::int64_t cx = cellOf((box.minX + box.maxX) / 2);
-        const std::int64_t cy = cellOf((box.minY + box.maxY) / 2);
+        const std::int64_t cx = cellOf(glyph.x);
+        const std::int64_t cy = cellOf(glyph.y);
+        const double reach = duplicateReach * glyph.size;
         for (std::int64_t dx = -1; dx <= 1; ++dx) {
             for (std::int64_t dy = -1; dy <= 1; ++dy) {
                 const auto found = placed_.find({c, cx + dx, cy + dy});
                 if (found == placed_.end()) continue;
-                for (const PageTextView::Rect& other : found->second) {
-                    const double w = std::min(box.maxX, other.maxX) - std::max(box.minX, other.minX);
-                    const double h = std::min(box.maxY, other.maxY) - std::max(box.minY, other.minY);
-                    if (w <= 0 || h <= 0) continue;
-                    const double shared = w * h;
-                    if (shared >= duplicateOverlap * area &&
-                        shared >= duplicateOverlap * other.width() * other.height()) {
+                for (const Glyph& other : found->second) {
+                    if (std::abs(other.x - glyph.x) <= reach && std::abs(other.y - glyph.y) <= reach &&
+                        std::abs(other.size - glyph.size) <= reach) {
                         return true;
                     }
                 }
             }
         }
-        placed_[{c, cx, cy}].push_back(box);
+        placed_[{c, cx, cy}].push_back(glyph);
         return false;
     }
 
-    // Page points of a cell of the duplicate search, and the share of both boxes that a
-    // glyph drawn again must cover.
+    struct Glyph {
+        double x = 0;  // origin in displayed page space
+        double y = 0;
+        double size = 0;  // font size
+    };
+
+    // Page points of a cell of the duplicate search (offsets up to it are found), and the
+    // largest offset of a glyph drawn again as a share of its size.
     static constexpr double duplicateCell = 8;
-    static constexpr double duplicateOverlap = 0.6;
+    static constexpr double duplicateReach = 0.2;
 
     fz_matrix toPageSpace_;
     PageTextView view_;
-    std::map<std::tuple<int, std::int64_t, std::int64_t>, std::vector<PageTextView::Rect>> placed_;
+    std::map<std::tuple<int, std::int64_t, std::int64_t>, std::vector<Glyph>> placed_;
     std::vector<double> along_;  // per position of the current line: its glyph's place along the line
 };
 

@@ -86,15 +86,17 @@ TEST(PDFStructuredText, PageWithoutTextGivesAnEmptyView) {
 }
 
 // Text drawn twice, a little offset, to look bold is read once; letters that only
-// touch ("ll") and different letters drawn over each other stay.
+// touch ("ll"), different letters drawn over each other and the same digit in the next
+// row of a dense table (their boxes overlap) stay.
 TEST(PDFStructuredText, ReadsTextDrawnTwiceOverItselfOnce) {
     const std::string helvetica = "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>";
     const PageTextView view = viewOf(TestPage{
         .mediaBox = "0 0 400 300",
         .content = "BT /F1 20 Tf 50 200 Td (Kruger) Tj ET BT /F1 20 Tf 50.7 200.4 Td (Kruger) Tj ET "
-                   "BT /F1 20 Tf 50 150 Td (small) Tj ET BT /F1 20 Tf 50 100 Td (O) Tj ET BT /F1 20 Tf 50 100 Td (C) Tj ET",
+                   "BT /F1 20 Tf 50 150 Td (small) Tj ET BT /F1 20 Tf 50 100 Td (O) Tj ET BT /F1 20 Tf 50 100 Td (C) Tj ET "
+                   "BT /F1 20 Tf 50 60 Td (7) Tj ET BT /F1 20 Tf 50 47 Td (7) Tj ET",
         .resources = helvetica});
-    EXPECT_EQ(view.text, u"Kruger\nsmall\nOC\n");
+    EXPECT_EQ(view.text, u"Kruger\nsmall\nOC\n77\n");
 }
 
 // Hebrew drawn as it is shown, left to right (the last letter first), reads from its
