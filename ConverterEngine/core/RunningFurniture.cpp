@@ -166,6 +166,14 @@ bool samePlace(const Candidate& a, const Candidate& b) {
     return true;
 }
 
+bool hasLetter(const std::string& key) {
+    const icu::UnicodeString text = toUnicode(key);
+    for (int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) {
+        if (u_isalpha(text.char32At(i))) return true;
+    }
+    return false;
+}
+
 bool isModelFurniture(const DocElement& element) {
     return element.label == DocLabel::pageHeader || element.label == DocLabel::pageFooter;
 }
@@ -302,8 +310,9 @@ void remove(std::vector<ConvertedPage>& pages) {
     for (const auto& [groupKey, members] : groups) {
         if (members.size() < 2) continue;
         std::set<int> slots = pageNumberSlots(std::get<0>(groupKey));
-        if (std::get<2>(groupKey)) {
-            // Every number of a margin slug may be a page counter.
+        if (std::get<2>(groupKey) && hasLetter(std::get<0>(groupKey))) {
+            // Every number of a margin slug may be a page counter (bare numbers, such
+            // as a table's last column, only where a page-number pattern says so).
             const auto runs = candidates[members.front()].numbers.size();
             for (std::size_t k = 0; k < runs; ++k) slots.insert(static_cast<int>(k));
         }

@@ -25,8 +25,8 @@ namespace ce::RunningFurniture {
 // band starts at 1 - band.
 inline constexpr double band = 0.15;
 // Width of the left and right margin bands as a fraction of the page width. A text
-// there may differ from page to page in any of its numbers, as long as each advances
-// with the page ("Frm 00012" on one page, "Frm 00013" on the next).
+// with letters there may differ from page to page in any of its numbers, as long as
+// each advances with the page ("Frm 00012" on one page, "Frm 00013" on the next).
 inline constexpr double sideBand = 0.1;
 
 // One body element that may be running furniture.

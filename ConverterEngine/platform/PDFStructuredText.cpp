@@ -57,7 +57,7 @@ public:
                 widenLastBox(ch->quad);
                 continue;
             }
-            if (drawnBefore(*ch)) continue;
+            replaceEarlierCopy(*ch);
             const std::u16string_view letters = ligatureLetters(ch->c);
             const double position = ch->origin.x * line.dir.x + ch->origin.y * line.dir.y;
             if (letters.empty()) {
@@ -73,9 +73,43 @@ public:
         view_.lines.push_back({{{start, end - start}}});
         view_.text.push_back(u'\n');
         view_.boxes.push_back(std::nullopt);
+        glyphOf_.push_back(-1);
     }
 
-    PageTextView take() { return std::move(view_); }
+    // The view without the characters of earlier copies of glyphs drawn again; a line
+    // left without characters is left out.
+    PageTextView take() {
+        if (std::none_of(droppedGlyphs_.begin(), droppedGlyphs_.end(), [](bool d) { return d; })) {
+            return std::move(view_);
+        }
+        PageTextView out;
+        out.cropBox = view_.cropBox;
+        out.rotation = view_.rotation;
+        for (const PageTextView::Line& line : view_.lines) {
+            const PageTextView::Range range = line.ranges.front();
+            const int start = static_cast<int>(out.text.size());
+            for (int p = range.location; p < range.location + range.length; ++p) {
+                const int glyph = glyphOf_[static_cast<std::size_t>(p)];
+                if (glyph >= 0 && droppedGlyphs_[static_cast<std::size_t>(glyph)]) continue;
+                const auto& box = view_.boxes[static_cast<std::size_t>(p)];
+                if (view_.text[static_cast<std::size_t>(p)] == u' ' && static_cast<int>(out.text.size()) > start &&
+                    out.text.back() == u' ') {
+                    // The spaces around a removed copy stand for one word break.
+                    auto& last = out.boxes.back();
+                    if (box) last = last ? last->unionWith(*box) : *box;
+                    continue;
+                }
+                out.text.push_back(view_.text[static_cast<std::size_t>(p)]);
+                out.boxes.push_back(box);
+            }
+            const int end = static_cast<int>(out.text.size());
+            if (end == start) continue;
+            out.lines.push_back({{{start, end - start}}});
+            out.text.push_back(u'\n');
+            out.boxes.push_back(std::nullopt);
+        }
+        return out;
+    }
 
 private:
     PageTextView::Rect boxOf(const fz_quad& quad) const {
@@ -99,6 +133,7 @@ private:
             view_.text.push_back(static_cast<char16_t>(code));
             view_.boxes.push_back(box);
             along_.push_back(position);
+            glyphOf_.push_back(currentGlyph_);
             return;
         }
         const char32_t v = code - 0x10000;
@@ -108,6 +143,8 @@ private:
         view_.boxes.push_back(box);
         along_.push_back(position);
         along_.push_back(position);
+        glyphOf_.push_back(currentGlyph_);
+        glyphOf_.push_back(currentGlyph_);
     }
 
     // A line with right-to-left letters that the PDF stores as drawn (its right-to-left
@@ -131,22 +168,30 @@ private:
         const auto reordered = BidiOrder::fromVisual(line);
         if (!reordered) return;
         std::vector<std::optional<PageTextView::Rect>> boxes(line.size());
+        std::vector<int> glyphs(line.size());
         for (std::size_t i = 0; i < line.size(); ++i) {
-            boxes[i] = view_.boxes[static_cast<std::size_t>(start + reordered->source[i])];
+            const auto from = static_cast<std::size_t>(start + reordered->source[i]);
+            boxes[i] = view_.boxes[from];
+            glyphs[i] = glyphOf_[from];
         }
         std::copy(reordered->text.begin(), reordered->text.end(), view_.text.begin() + start);
         std::copy(boxes.begin(), boxes.end(), view_.boxes.begin() + start);
+        std::copy(glyphs.begin(), glyphs.end(), glyphOf_.begin() + start);
     }
 
-    // Whether the same character was already drawn at nearly the same place in the same
-    // size: text drawn twice to look bold, or a shadow, would otherwise be read twice.
-    // The glyph origins must lie within a fifth of the size of each other, both ways, so
-    // the same letter in the next row of a dense table (whose boxes may overlap) stays.
-    // Glyphs are kept by character and a coarse cell of their origin.
-    bool drawnBefore(const fz_stext_char& ch) {
+    // A character drawn again at nearly the place and size of the same character (text
+    // drawn twice to look bold, a shadow, or a partial first drawing under the final one)
+    // replaces the earlier copy, whose characters are left out of the view: the last
+    // drawing is the one shown. The glyph origins must lie within a fifth of the size of
+    // each other, both ways, so the same letter in the next row of a dense table (whose
+    // boxes may overlap) stays. Glyphs are kept by character and a coarse cell of their
+    // origin. Sets `currentGlyph_` to the glyph's number.
+    void replaceEarlierCopy(const fz_stext_char& ch) {
+        currentGlyph_ = static_cast<int>(droppedGlyphs_.size());
+        droppedGlyphs_.push_back(false);
         const int c = ch.c;
-        if (c < 0 || c > 0x10FFFF || u_isUWhiteSpace(c) || !(ch.size > 0)) return false;
-        const Glyph glyph{ch.origin.x, ch.origin.y, ch.size};
+        if (c < 0 || c > 0x10FFFF || u_isUWhiteSpace(c) || !(ch.size > 0)) return;
+        const Glyph glyph{ch.origin.x, ch.origin.y, ch.size, currentGlyph_};
         const auto cellOf = [](double v) { return static_cast<std::int64_t>(std::floor(v / duplicateCell)); };
         const std::int64_t cx = cellOf(glyph.x);
         const std::int64_t cy = cellOf(glyph.y);
@@ -155,22 +200,26 @@ private:
             for (std::int64_t dy = -1; dy <= 1; ++dy) {
                 const auto found = placed_.find({c, cx + dx, cy + dy});
                 if (found == placed_.end()) continue;
-                for (const Glyph& other : found->second) {
-                    if (std::abs(other.x - glyph.x) <= reach && std::abs(other.y - glyph.y) <= reach &&
-                        std::abs(other.size - glyph.size) <= reach) {
-                        return true;
+                auto& glyphs = found->second;
+                for (auto other = glyphs.begin(); other != glyphs.end(); ++other) {
+                    if (std::abs(other->x - glyph.x) <= reach && std::abs(other->y - glyph.y) <= reach &&
+                        std::abs(other->size - glyph.size) <= reach) {
+                        droppedGlyphs_[static_cast<std::size_t>(other->number)] = true;
+                        glyphs.erase(other);
+                        placed_[{c, cx, cy}].push_back(glyph);
+                        return;
                     }
                 }
             }
         }
         placed_[{c, cx, cy}].push_back(glyph);
-        return false;
     }
 
     struct Glyph {
         double x = 0;  // origin in displayed page space
         double y = 0;
         double size = 0;  // font size
+        int number = 0;   // position in droppedGlyphs_
     };
 
     // Page points of a cell of the duplicate search (offsets up to it are found), and the
@@ -182,6 +231,9 @@ private:
     PageTextView view_;
     std::map<std::tuple<int, std::int64_t, std::int64_t>, std::vector<Glyph>> placed_;
     std::vector<double> along_;  // per position of the current line: its glyph's place along the line
+    std::vector<int> glyphOf_;   // per position of the text: the number of its glyph, -1 for line breaks
+    std::vector<bool> droppedGlyphs_;  // per glyph: an earlier copy of a glyph drawn again
+    int currentGlyph_ = -1;
 };
 
 // The page's structured text with `transform` applied after the page's own; C-style so

@@ -80,6 +80,7 @@ TEST(RunningFurniture, MovesOnlyRepeatsThatMatch) {
         {"reaches into the middle band", {{textAt("Annual report", {250, 40, 350, 130})}, {textAt("Annual report", {250, 40, 350, 130})}}, false},
         {"margin slug whose numbers advance", {{textAt("Frm 00012", {560, 400, 590, 410})}, {textAt("Frm 00013", {560, 400, 590, 410})}}, true},
         {"margin slug whose number jumps", {{textAt("Frm 00012", {10, 400, 40, 410})}, {textAt("Frm 00019", {10, 400, 40, 410})}}, false},
+        {"bare numbers in the margin are no slug", {{textAt("7.6", {560, 400, 590, 410})}, {textAt("7.7", {560, 400, 590, 410})}}, false},
         {"left and right margins differ", {{textAt("12", {10, 400, 40, 410})}, {textAt("13", {560, 400, 590, 410})}}, false},
         {"table kind is never a candidate", {{textAt("x", {250, 40, 350, 60}, DocElementKind::table)}, {textAt("x", {250, 40, 350, 60}, DocElementKind::table)}}, false},
     };
