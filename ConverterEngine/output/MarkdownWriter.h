@@ -1,5 +1,5 @@
 // The text-level pieces of the engine's Markdown, used by the Markdown exporter:
-// underscore and HTML escaping, the one-line HTML table and the caption line. Pure
+// underscore, asterisk and HTML escaping, the one-line HTML table and the caption line. Pure
 // functions; safe to call from any thread.
 #pragma once
 
