@@ -11,6 +11,7 @@
 #include "core/Whitespace.h"
 #include "image/CVResize.h"
 #include "models/OTSL.h"
+#include "models/RuleMarks.h"
 #include "models/TableMatcher.h"
 
 namespace ce {
@@ -464,7 +465,7 @@ TableFormer::Details TableFormer::buildResponse(const std::vector<int>& tagSeq, 
             if (!text.empty()) text += ' ';
             text += token;
         }
-        item.text = std::move(text);
+        item.text = RuleMarks::stripped(text);
         item.startRow = r.startRow;
         item.endRow = r.endRow;
         item.startCol = r.startCol;

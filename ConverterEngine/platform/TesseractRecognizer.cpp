@@ -4,8 +4,10 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <numbers>
 #include <utility>
 
+#include <leptonica/allheaders.h>
 #include <omp.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
@@ -66,25 +68,93 @@ tesseract::TessBaseAPI& instance(const std::string& languages, bool dictionaries
     return *slot;
 }
 
-// The outline of a pixel box whose text runs along a line of the given slope (pixel
-// units, y downwards): the top and bottom edges follow the slope, and the quad just
-// fits the box, so its height is the box height less the rise along its width.
-TextQuad tiltedQuad(const PixelBox& box, double slope, int width, int height) {
+struct PixDeleter {
+    void operator()(Pix* pix) const { pixDestroy(&pix); }
+};
+using PixPtr = std::unique_ptr<Pix, PixDeleter>;
+
+// The caller's pixels as a Leptonica image: 8-bit grey or 32-bit RGB.
+PixPtr pixOf(const RecognizerImage& image) {
+    PixPtr pix(pixCreate(image.width, image.height, image.channels == 1 ? 8 : 32));
+    if (!pix) throw EngineError::textRecognition("the image cannot be read");
+    l_uint32* data = pixGetData(pix.get());
+    const int wordsPerLine = pixGetWpl(pix.get());
+    for (int y = 0; y < image.height; ++y) {
+        l_uint32* line = data + static_cast<std::ptrdiff_t>(y) * wordsPerLine;
+        const std::uint8_t* row = image.pixels + static_cast<std::ptrdiff_t>(y) * image.width * image.channels;
+        for (int x = 0; x < image.width; ++x) {
+            if (image.channels == 1) {
+                SET_DATA_BYTE(line, x, row[x]);
+            } else {
+                const std::uint8_t* p = row + 3 * x;
+                composeRGBPixel(p[0], p[1], p[2], &line[x]);
+            }
+        }
+    }
+    return pix;
+}
+
+// The turn between the straightened image Tesseract reads and the caller's image:
+// the straightened image is the caller's turned clockwise by `radians` about its
+// centre, so a position read there is turned back counter-clockwise.
+struct Straightening {
+    double radians = 0;
+    double centreX = 0, centreY = 0;
+
+    NormalizedPoint toCaller(double x, double y, int width, int height) const {
+        const double c = std::cos(radians), s = std::sin(radians);
+        const double dx = x - centreX, dy = y - centreY;
+        return {(centreX + c * dx + s * dy) / width, 1.0 - (centreY - s * dx + c * dy) / height};
+    }
+};
+
+// Leptonica's skew finder trusts a sweep from this confidence on; below this angle
+// turning the page would change nothing Tesseract sees.
+constexpr float minSkewConfidence = 3.0f;
+constexpr float minSkewDegrees = 0.1f;
+
+// The clockwise turn in radians that straightens the page Tesseract has been given,
+// measured on Tesseract's own thresholded image; 0 when the page is straight or its
+// skew cannot be trusted.
+double straighteningRadians(tesseract::TessBaseAPI& api) {
+    const PixPtr binary(api.GetThresholdedImage());
+    if (!binary) return 0;
+    l_float32 degrees = 0, confidence = 0;
+    if (pixFindSkew(binary.get(), &degrees, &confidence) != 0) return 0;
+    if (confidence < minSkewConfidence || std::abs(degrees) < minSkewDegrees) return 0;
+    return degrees * std::numbers::pi / 180.0;
+}
+
+// The outline of a pixel box of the straightened image whose text runs along a line of
+// the given slope (pixel units, y downwards), in the caller's normalised coordinates:
+// the top and bottom edges follow the slope, the quad just fits the box (its height is
+// the box height less the rise along its width), and the bounding box is the
+// axis-aligned box around the corners once they are turned back.
+TextQuad tiltedQuad(const PixelBox& box, double slope, int width, int height, const Straightening& turn) {
     const double w = box.right - box.left;
     const double rise = slope * w;
     const double textHeight = std::max(1.0, (box.bottom - box.top) - std::abs(rise));
     const double topAtLeft = rise >= 0 ? box.top : box.top - rise;
     const double topAtRight = topAtLeft + rise;
-    const auto point = [&](double x, double y) {
-        return NormalizedPoint{x / width, 1.0 - y / height};
-    };
+    const auto point = [&](double x, double y) { return turn.toCaller(x, y, width, height); };
     TextQuad quad;
     quad.topLeft = point(box.left, topAtLeft);
     quad.topRight = point(box.right, topAtRight);
     quad.bottomLeft = point(box.left, topAtLeft + textHeight);
     quad.bottomRight = point(box.right, topAtRight + textHeight);
-    quad.boundingBox = {static_cast<double>(box.left) / width, 1.0 - static_cast<double>(box.bottom) / height,
-                        static_cast<double>(box.right) / width, 1.0 - static_cast<double>(box.top) / height};
+    if (turn.radians == 0) {
+        quad.boundingBox = {static_cast<double>(box.left) / width, 1.0 - static_cast<double>(box.bottom) / height,
+                            static_cast<double>(box.right) / width, 1.0 - static_cast<double>(box.top) / height};
+        return quad;
+    }
+    NormalizedRect bounds{INFINITY, INFINITY, -INFINITY, -INFINITY};
+    for (const double x : {double(box.left), double(box.right)})
+        for (const double y : {double(box.top), double(box.bottom)}) {
+            const NormalizedPoint p = point(x, y);
+            bounds = {std::min(bounds.minX, p.x), std::min(bounds.minY, p.y), std::max(bounds.maxX, p.x),
+                      std::max(bounds.maxY, p.y)};
+        }
+    quad.boundingBox = bounds;
     return quad;
 }
 
@@ -110,8 +180,31 @@ std::vector<RecognizedLine> TesseractRecognizer::recognize(const RecognizerImage
     const SingleThreadedOpenMP oneThread;
     tesseract::TessBaseAPI& api = instance(languages, request.languageCorrection);
     api.SetPageSegMode(request.layout == Layout::page ? tesseract::PSM_AUTO : tesseract::PSM_SINGLE_COLUMN);
-    api.SetImage(image.pixels, image.width, image.height, image.channels, image.width * image.channels);
-    api.SetSourceResolution(std::clamp(static_cast<int>(std::lround(72.0 * request.pixelsPerPoint)), 70, 2400));
+    // Pages are thresholded locally (Sauvola): one global threshold turns the dim side
+    // of a phone photo or an unevenly lit scan black and loses its text, while clean
+    // pages read the same either way. Strips keep the global threshold.
+    api.SetVariable("thresholding_method", request.layout == Layout::page ? "2" : "0");
+    const int resolution = std::clamp(static_cast<int>(std::lround(72.0 * request.pixelsPerPoint)), 70, 2400);
+    // A page is read straightened: Tesseract's line finding and recogniser lose whole
+    // paragraphs on a page turned by a degree or two. Every box is turned back into the
+    // caller's image, so callers see the page's own skew and deskew it themselves.
+    // Strips are crops of an already deskewed page and are read as they are.
+    const PixPtr pix = pixOf(image);
+    api.SetImage(pix.get());
+    api.SetSourceResolution(resolution);
+    Straightening turn{0, image.width / 2.0, image.height / 2.0};
+    PixPtr straightened;
+    if (request.layout == Layout::page) turn.radians = straighteningRadians(api);
+    if (turn.radians != 0) {
+        straightened.reset(pixRotate(pix.get(), static_cast<l_float32>(turn.radians), L_ROTATE_AREA_MAP,
+                                     L_BRING_IN_WHITE, 0, 0));
+        if (!straightened) {
+            api.Clear();
+            throw EngineError::textRecognition("the image could not be straightened");
+        }
+        api.SetImage(straightened.get());
+        api.SetSourceResolution(resolution);
+    }
     const int status = api.Recognize(nullptr);
     if (status != 0) {
         api.Clear();
@@ -127,7 +220,7 @@ std::vector<RecognizedLine> TesseractRecognizer::recognize(const RecognizerImage
             PixelBox box;
             it->BoundingBox(tesseract::RIL_TEXTLINE, &box.left, &box.top, &box.right, &box.bottom);
             const double slope = baselineSlope(*it);
-            line.quad = tiltedQuad(box, slope, image.width, image.height);
+            line.quad = tiltedQuad(box, slope, image.width, image.height, turn);
             line.confidence = std::clamp(it->Confidence(tesseract::RIL_TEXTLINE) / 100.0, 0.0, 1.0);
             do {
                 if (it->Empty(tesseract::RIL_WORD)) continue;
@@ -138,7 +231,7 @@ std::vector<RecognizedLine> TesseractRecognizer::recognize(const RecognizerImage
                 if (!line.text.empty()) line.text += ' ';
                 const std::size_t begin = line.text.size();
                 line.text += word.get();
-                line.rangeBoxes.push_back({begin, line.text.size(), tiltedQuad(wordBox, slope, image.width, image.height)});
+                line.rangeBoxes.push_back({begin, line.text.size(), tiltedQuad(wordBox, slope, image.width, image.height, turn)});
             } while (!it->IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_WORD) &&
                      it->Next(tesseract::RIL_WORD));
             if (!line.text.empty()) lines.push_back(std::move(line));
