@@ -13,6 +13,7 @@
 #include "input/StripOCR.h"
 #include "input/VisionOCR.h"
 #include "models/LayoutPostprocessor.h"
+#include "models/TableBoxes.h"
 #include "models/ModelSet.h"
 #include "models/OTSL.h"
 #include "models/TableFormer.h"
@@ -79,7 +80,7 @@ std::vector<Cluster> Converter::runLayout(const PageSource& page, const std::vec
     post.pageWidth = page.width();
     post.pageHeight = page.height();
     post.cells = lines;
-    post.clusters = detected;
+    post.clusters = TableBoxes::grown(detected, lines);
     const std::vector<Cluster> clusters = post.process().clusters;
     return PageAssembler::mergeBoxArt(clusters);
 }
