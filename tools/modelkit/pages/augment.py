@@ -1,5 +1,7 @@
 """Scanner-like degradations of a page image with its region boxes moved along:
-slight rotation, blur, noise, JPEG artefacts, contrast and tint. Boxes are [l, t, r, b]."""
+rotation up to 3 degrees, blur, noise, JPEG artefacts, contrast and tint, and phone-photo
+looks (low contrast, light falling off across the page, a grey or warm cast). Boxes are
+[l, t, r, b]."""
 import io
 import math
 
@@ -16,12 +18,26 @@ def _rotate_box(box, angle, cx, cy):
     return [min(xs), min(ys), max(xs), max(ys)]
 
 
+def _photo_light(rng, arr):
+    """Paper and ink squeezed towards a mid grey, then lit by a plane of light that falls
+    off by up to half towards one side, with a grey or warm cast."""
+    h, w = arr.shape[:2]
+    lo, hi = rng.uniform(40, 100), rng.uniform(170, 225)
+    arr = lo + arr * (hi - lo) / 255.0
+    theta = rng.uniform(0, 2 * math.pi)
+    yy, xx = np.mgrid[0:h, 0:w].astype(np.float32)
+    ramp = (xx / w - 0.5) * math.cos(theta) + (yy / h - 0.5) * math.sin(theta)
+    arr = arr * (1.0 - rng.uniform(0.15, 0.5) * (ramp + 0.7))[..., None]
+    cast = np.array([1.0, rng.uniform(0.94, 1.0), rng.uniform(0.85, 1.0)], dtype=np.float32)
+    return arr * cast
+
+
 def degrade(rng, image, boxes, strength=1.0):
     """Returns (image, boxes); rng is a random.Random. Roughly a third of pages stay clean."""
     if rng.random() < 0.35 / strength:
         return image, boxes
-    if rng.random() < 0.25:
-        angle = rng.uniform(-1.5, 1.5)
+    if rng.random() < 0.3:
+        angle = rng.uniform(-3.0, 3.0)
         fill = tuple(int(v) for v in np.asarray(image)[2, 2])
         cx, cy = image.width / 2, image.height / 2
         image = image.rotate(angle, resample=Image.BILINEAR, fillcolor=fill)
@@ -35,6 +51,8 @@ def degrade(rng, image, boxes, strength=1.0):
         arr = lo + arr * (hi - lo) / 255.0
         if rng.random() < 0.3:
             arr = arr * np.array([rng.uniform(0.9, 1.0) for _ in range(3)], dtype=np.float32)
+    if rng.random() < 0.2:
+        arr = _photo_light(rng, np.asarray(image, dtype=np.float32) if arr is None else arr)
     if rng.random() < 0.25:
         if arr is None:
             arr = np.asarray(image, dtype=np.float32)
