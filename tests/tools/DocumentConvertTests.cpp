@@ -92,7 +92,7 @@ TEST(DocumentConvert, DocumentsOfTheSameBaseNameAreNamedApart) {
 
     // Given as a folder, each keeps its sub-folder below the output folder.
     const fs::path tree = folder.path() / "tree";
-    const DriverRun walked = convert("--out " + quoted(tree) + " " + quoted(folder.path() / "in"));
+    const DriverRun walked = convert("--out " + quoted(tree) + " " + quoted(folder.path() / "in" / ""));
     EXPECT_EQ(walked.status, 0) << walked.output;
     EXPECT_NE(contents(tree / "in" / "A" / "report.md").find("Alpha"), std::string::npos) << walked.output;
     EXPECT_NE(contents(tree / "in" / "B" / "report.md").find("Bravo"), std::string::npos) << walked.output;

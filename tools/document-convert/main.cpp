@@ -125,7 +125,9 @@ std::vector<OutputPlan::Source> gather(const std::vector<fs::path>& inputs, int&
         }
         const std::vector<fs::path> found = DocumentConverter::supportedFiles(input, true);
         if (found.empty()) std::printf("no PDFs or images in %s\n", input.c_str());
-        const fs::path parent = input.lexically_normal().parent_path();
+        fs::path folder = input.lexically_normal();
+        if (folder.filename().empty()) folder = folder.parent_path();  // "in/" names the folder "in"
+        const fs::path parent = folder.parent_path();
         for (const fs::path& file : found) {
             const fs::path relative = file.parent_path().lexically_normal().lexically_relative(parent);
             add(file, relative.empty() || relative == "." ? std::string() : relative.string());
