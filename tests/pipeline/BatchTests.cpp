@@ -24,7 +24,8 @@ long virtualKilobytes() {
 }  // namespace
 
 // Every worker thread keeps its stack (8 MB of address space) until it is joined: were
-// finished workers kept to the end, 96 documents would add about 770 MB.
+// finished workers kept to the end, 96 documents would add about 770 MB. The limit is half of
+// that: new threads may also open malloc arenas of 64 MB each, so a tight limit fails by chance.
 TEST(DocumentConverterBatch, FinishedWorkersAreJoinedAsTheBatchGoes) {
     const ce::testing::ScratchFolder folder;
     const DocumentConverter converter(std::make_shared<ModelSet>(ModelLocation::directory(folder.path() / "models"),
@@ -37,5 +38,5 @@ TEST(DocumentConverterBatch, FinishedWorkersAreJoinedAsTheBatchGoes) {
         (++items == 1 ? first : last) = virtualKilobytes();
     });
     EXPECT_EQ(items, 96);
-    EXPECT_LT(last - first, 16 * 8 * 1024) << "virtual size grew from " << first << " kB to " << last << " kB";
+    EXPECT_LT(last - first, 48 * 8 * 1024) << "virtual size grew from " << first << " kB to " << last << " kB";
 }
