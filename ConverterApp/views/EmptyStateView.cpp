@@ -8,33 +8,19 @@
 
 #include "ViewStyle.h"
 
-namespace {
-QLabel* plainLabel(QWidget* parent, const QFont& font, const QColor& color) {
-    auto* label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignHCenter);
-    label->setWordWrap(true);
-    label->setFont(font);
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, color);
-    label->setPalette(p);
-    return label;
-}
-}  // namespace
-
 EmptyStateView::EmptyStateView(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(8);
     layout->addStretch(1);
     icon_ = new QLabel(this);
     icon_->setAlignment(Qt::AlignHCenter);
-    title_ = plainLabel(this, ViewStyle::font(ViewStyle::TextStyle::title3, QFont::Bold), Qt::black);
-    description_ = plainLabel(this, ViewStyle::font(ViewStyle::TextStyle::body), ViewStyle::secondaryText());
+    title_ = ViewStyle::centredPlainLabel(QString(), ViewStyle::font(ViewStyle::TextStyle::title3, QFont::Bold), Qt::black, this);
+    description_ = ViewStyle::centredPlainLabel(QString(), ViewStyle::font(ViewStyle::TextStyle::body), ViewStyle::secondaryText(), this);
     progress_ = new QProgressBar(this);
     progress_->setTextVisible(false);
     progress_->setMaximumWidth(260);
     progress_->setFixedHeight(8);
-    caption_ = plainLabel(this, ViewStyle::font(ViewStyle::TextStyle::body), ViewStyle::secondaryText());
+    caption_ = ViewStyle::centredPlainLabel(QString(), ViewStyle::font(ViewStyle::TextStyle::body), ViewStyle::secondaryText(), this);
     button_ = new QPushButton(this);
     button_->setDefault(true);
     connect(button_, &QPushButton::clicked, this, &EmptyStateView::actionTriggered);

@@ -1,6 +1,7 @@
 #include "ViewStyle.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
@@ -112,6 +113,18 @@ void applyTo(QApplication& app) {
     p.setColor(QPalette::Disabled, QPalette::Text, QColor(0, 0, 0, 90));
     app.setPalette(p);
     app.setFont(font(TextStyle::body));
+}
+
+QLabel* centredPlainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignHCenter);
+    label->setWordWrap(true);
+    label->setFont(font);
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, color);
+    label->setPalette(p);
+    return label;
 }
 
 }  // namespace ViewStyle

@@ -11,6 +11,8 @@
 #include <QStyle>
 
 class QApplication;
+class QLabel;
+class QWidget;
 
 namespace ViewStyle {
 
@@ -42,5 +44,8 @@ QIcon chevronIcon(bool left);
 
 // Fusion style, a light palette from the colours above and the body font.
 void applyTo(QApplication& app);
+
+// A centred, wrapping label that shows its text as plain text, in the given font and colour.
+QLabel* centredPlainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent);
 
 }  // namespace ViewStyle

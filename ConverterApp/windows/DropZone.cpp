@@ -13,22 +13,6 @@
 
 namespace windows {
 
-namespace {
-
-QLabel* centredText(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignHCenter);
-    label->setWordWrap(true);
-    label->setFont(font);
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, color);
-    label->setPalette(p);
-    return label;
-}
-
-}  // namespace
-
 DropZone::DropZone(session::ConversionSession& session, const WindowDialogs& dialogs, shell::ResourceBundle bundle,
                    QWidget* parent)
     : QWidget(parent),
@@ -46,9 +30,9 @@ DropZone::DropZone(session::ConversionSession& session, const WindowDialogs& dia
     icon->setPixmap(SymbolIcons::pixmap(SymbolIcons::Symbol::scanDocument, 64, ViewStyle::secondaryText(),
                                         devicePixelRatioF()));
     stack->addWidget(icon);
-    stack->addWidget(centredText(tr("Drop PDFs, scans or a folder here"),
+    stack->addWidget(ViewStyle::centredPlainLabel(tr("Drop PDFs, scans or a folder here"),
                                  ViewStyle::font(ViewStyle::TextStyle::title2, QFont::DemiBold), Qt::black, this));
-    QLabel* detail = centredText(tr("Tables, columns, headings and lists come out as Markdown or Word; CSV gets the "
+    QLabel* detail = ViewStyle::centredPlainLabel(tr("Tables, columns, headings and lists come out as Markdown or Word; CSV gets the "
                                     "tables. Everything stays on this computer."),
                                  ViewStyle::font(ViewStyle::TextStyle::body), ViewStyle::secondaryText(), this);
     detail->setFixedWidth(420);
