@@ -67,7 +67,10 @@ def markdown_text(path):
     with open(path, encoding="utf-8") as f:
         text = f.read()
     text = re.sub(r"!\[[^\]]*\]\([^)]*\)", " ", text)
-    return re.sub(r"<[^>]*>", " ", text)
+    # Only tag-shaped text and comments: a "<" of the text itself (x < y in a code block)
+    # must not swallow everything up to the next ">".
+    text = re.sub(r"<!--.*?-->", " ", text, flags=re.S)
+    return re.sub(r"</?[A-Za-z][A-Za-z0-9]*(?:\s[^<>]*)?/?>", " ", text)
 
 
 def recall(reference, text):
