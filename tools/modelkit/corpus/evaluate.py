@@ -11,7 +11,7 @@ without whitespace) under shifts of up to three rows and two columns. "best" cou
 the best single table and shift; "any" counts a cell when some table and shift has it.
 
 Word recall is the share of the reference's words (NFKC, lower case, direction marks and outer
-punctuation dropped, as a multiset) that the Markdown holds (its picture links and HTML tags dropped). With --tesseract, scans also runs the `tesseract` command on
+punctuation dropped, as a multiset) that the Markdown holds (its picture links and HTML tags dropped, entities read as their characters). With --tesseract, scans also runs the `tesseract` command on
 each page's straight look (the same noise, not turned) as the reference recogniser. Blocks are the
 Markdown's blank-line separated blocks without pictures; a photo look whose lines each become a
 paragraph has many more blocks than its clean look.
@@ -20,6 +20,7 @@ import argparse
 import collections
 import csv
 import glob
+import html
 import json
 import os
 import re
@@ -70,7 +71,8 @@ def markdown_text(path):
     # Only tag-shaped text and comments: a "<" of the text itself (x < y in a code block)
     # must not swallow everything up to the next ">".
     text = re.sub(r"<!--.*?-->", " ", text, flags=re.S)
-    return re.sub(r"</?[A-Za-z][A-Za-z0-9]*(?:\s[^<>]*)?/?>", " ", text)
+    text = re.sub(r"</?[A-Za-z][A-Za-z0-9]*(?:\s[^<>]*)?/?>", " ", text)
+    return html.unescape(text)
 
 
 def recall(reference, text):
