@@ -23,6 +23,14 @@ bool isWordScalar(UChar32 scalar);
 // Whether the text holds at least one word scalar.
 bool containsWordScalar(std::string_view text);
 
+// Whether the scalar stands for a glyph that a text layer gave no character for: U+FFFD,
+// a private-use scalar or a control character other than tab and line breaks (the
+// brackets, roots and sums that math fonts draw from pieces read this way).
+bool isUnmappedGlyph(UChar32 scalar);
+
+// Whether the text holds such a scalar.
+bool holdsUnmappedGlyph(std::string_view text);
+
 // The maximal runs of word scalars and underscores, in order.
 std::vector<std::string> wordTokens(std::string_view text);
 
