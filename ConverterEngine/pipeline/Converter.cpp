@@ -12,6 +12,7 @@
 #include "input/PageSource.h"
 #include "input/StripOCR.h"
 #include "input/VisionOCR.h"
+#include "models/FigureText.h"
 #include "models/LayoutPostprocessor.h"
 #include "models/TableBoxes.h"
 #include "models/ModelSet.h"
@@ -80,7 +81,7 @@ std::vector<Cluster> Converter::runLayout(const PageSource& page, const std::vec
     post.pageWidth = page.width();
     post.pageHeight = page.height();
     post.cells = lines;
-    post.clusters = TableBoxes::grown(detected, lines);
+    post.clusters = TableBoxes::grown(FigureText::relabelled(detected, lines), lines);
     const std::vector<Cluster> clusters = post.process().clusters;
     return PageAssembler::mergeBoxArt(clusters);
 }

@@ -130,6 +130,17 @@ TEST_F(ConverterPipeline, TextLayerPageWithTableAndPicture) {
     EXPECT_EQ(result.crops.size(), 1u);
 }
 
+// A picture detected over the page's text-layer line is that text, not a figure: the
+// line comes out as a paragraph and nothing is cut out.
+TEST_F(ConverterPipeline, PictureOverTheTextLayerComesOutAsText) {
+    StandInModels::writeLayoutDetector(root / "models", layout({{DocLabel::picture, 0.5f, 0.15f, 0.96f, 0.15f}}));
+    const PageResult result = converter().convert(page, {}, [] { return false; });
+    ASSERT_EQ(result.page.body.size(), 1u);
+    EXPECT_EQ(result.page.body[0].kind, DocElementKind::text);
+    EXPECT_EQ(result.page.body[0].text, std::string(320, 'x'));
+    EXPECT_TRUE(result.crops.empty());
+}
+
 TEST_F(ConverterPipeline, NoPicturesWhenTheScaleIsZero) {
     StandInModels::writeLayoutDetector(root / "models", layout({{DocLabel::picture, 0.5f, 0.7f, 0.4f, 0.4f}}));
     Converter::Options options;
