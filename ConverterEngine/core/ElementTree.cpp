@@ -1,6 +1,5 @@
 #include "core/ElementTree.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "core/ClusterElement.h"
@@ -8,8 +7,6 @@
 #include "core/LabelKinds.h"
 #include "core/ListMarker.h"
 #include "core/MergeContinuation.h"
-#include "core/StringUtils.h"
-#include "core/Whitespace.h"
 
 namespace ce::PageAssembler {
 
@@ -43,17 +40,6 @@ const TableStructure* recognisedStructure(const TableMap& tables, int clusterID)
 }
 
 namespace {
-
-// A formula read from the page's own text layer keeps that text: it is what the
-// document says, and it is written as the formula instead of a picture of it.
-// Recognised text stays in `orig` only (the crop shows the formula better than a
-// reading of it), and so does a text layer with glyphs it gives no character for (the
-// big brackets, roots and sums of math fonts), which reads as noise.
-bool keepsFormulaText(const Element& e) {
-    const std::vector<TextCell>& cells = e.cluster.cells;
-    if (cells.empty() || isBlank(e.text) || holdsUnmappedGlyph(e.text)) return false;
-    return std::none_of(cells.begin(), cells.end(), [](const TextCell& cell) { return cell.fromOCR; });
-}
 
 bool isListItem(const Element& e) { return e.type == ElementType::text && e.label == DocLabel::listItem; }
 
@@ -107,8 +93,7 @@ DocElement textElement(int index, const Element& e, const TreeInputs& in) {
         case DocLabel::code:
             return withAttachments(makeDocElement(in.elements, index, DocElementKind::code), index, in);
         case DocLabel::formula: {
-            DocElement element =
-                makeDocElement(in.elements, index, DocElementKind::formula, keepsFormulaText(e) ? e.text : std::string());
+            DocElement element = makeDocElement(in.elements, index, DocElementKind::formula, std::string());
             element.orig = e.text;
             return element;
         }

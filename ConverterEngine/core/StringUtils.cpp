@@ -56,13 +56,6 @@ bool isUnmappedGlyph(UChar32 scalar) {
     return u_charType(scalar) == U_CONTROL_CHAR && scalar != '\t' && scalar != '\n' && scalar != '\r';
 }
 
-bool holdsUnmappedGlyph(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        if (isUnmappedGlyph(nextScalar(text, i))) return true;
-    }
-    return false;
-}
-
 std::vector<std::string> wordTokens(std::string_view text) {
     std::vector<std::string> tokens;
     std::size_t runStart = 0;

@@ -28,9 +28,6 @@ bool containsWordScalar(std::string_view text);
 // brackets, roots and sums that math fonts draw from pieces read this way).
 bool isUnmappedGlyph(UChar32 scalar);
 
-// Whether the text holds such a scalar.
-bool holdsUnmappedGlyph(std::string_view text);
-
 // The maximal runs of word scalars and underscores, in order.
 std::vector<std::string> wordTokens(std::string_view text);
 

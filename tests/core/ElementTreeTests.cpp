@@ -171,35 +171,6 @@ TEST(ElementTree, KindsLevelsAndFurniture) {
     EXPECT_EQ(out.body[3].kind, DocElementKind::checkbox);
 }
 
-// A formula keeps the text of the page's own text layer as its text; recognised text,
-// and a text layer with glyphs it has no character for, stay in orig only, so that
-// the formula is cut out as a picture instead.
-TEST(ElementTree, FormulaKeepsItsTextLayerText) {
-    struct Case {
-        const char* name;
-        const char* text;
-        bool fromOCR;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"text layer", "B = { Br(x) | r > 0 }", false, "B = { Br(x) | r > 0 }"},
-        {"recognised", "B = { Br(x) | r > 0 }", true, ""},
-        {"unmapped glyph", "\xEF\xBF\xBD Ui i\xE2\x88\x88I", false, ""},
-        {"private-use glyph", "x = \xEF\xA3\xB1 y", false, ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Page page;
-        const int formula = page.add(ElementType::text, DocLabel::formula, c.text);
-        page.elements[formula].cluster.cells = {TextCell{0, c.text, BBox{60, 25, 300, 35}, 1, c.fromOCR}};
-        const AssembledPage out = page.build();
-        ASSERT_EQ(out.body.size(), 1u);
-        EXPECT_EQ(out.body[0].kind, DocElementKind::formula);
-        EXPECT_EQ(out.body[0].text, c.expected);
-        EXPECT_EQ(out.body[0].orig, c.text);
-    }
-}
-
 TEST(ElementTree, TablesTakeTheirStructureOrAFallback) {
     Page page;
     const int structured = page.add(ElementType::table, DocLabel::table);
