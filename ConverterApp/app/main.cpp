@@ -1,14 +1,23 @@
-// The application: one instance per user (a second start hands its files over and exits),
-// the views' style, and the composition root with the main window.
+// The application: the engine's process settings, one instance per user (a second start
+// hands its files over and exits), the views' style, and the composition root with the
+// main window.
 #include <QApplication>
 #include <QIcon>
 
 #include "ViewStyle.h"
 #include "app/ApplicationRoot.h"
 #include "app/SingleInstance.h"
+#include "pipeline/PlatformServices.h"
+#include "platform/OpenMPRuntime.h"
 #include "shell/ResourceBundle.h"
 
 int main(int argc, char** argv) {
+    // Before Qt starts any thread: idle OpenMP workers must sleep, or under load they take
+    // the cores the conversions wait for. Runs the program again in place, with the same
+    // arguments, when the policy is not set yet.
+    ce::OpenMPRuntime::ensurePassiveWait(argv);
+    ce::PlatformServices::installSystemLog();
+
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Irevora"));
     QApplication::setApplicationName(QStringLiteral("document-converter"));
