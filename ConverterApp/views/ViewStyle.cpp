@@ -62,6 +62,7 @@ QColor quaternaryFill() { return QColor(0, 0, 0, 26); }
 QColor separator() { return QColor(0, 0, 0, 40); }
 QColor textBackground() { return Qt::white; }
 QColor underPageBackground() { return QColor(226, 226, 228); }
+QColor inactiveSelection() { return QColor(220, 220, 222); }
 
 QColor withOpacity(QColor c, double opacity) {
     c.setAlphaF(static_cast<float>(opacity));
@@ -105,6 +106,10 @@ void applyTo(QApplication& app) {
     p.setColor(QPalette::ButtonText, Qt::black);
     p.setColor(QPalette::Highlight, color(SystemColor::blue));
     p.setColor(QPalette::HighlightedText, Qt::white);
+    // The selection of a window in the background turns grey and keeps the normal text
+    // colours, which the rows use there (only an active window's selection is an accent).
+    p.setColor(QPalette::Inactive, QPalette::Highlight, inactiveSelection());
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::black);
     p.setColor(QPalette::ToolTipBase, QColor(255, 255, 240));
     p.setColor(QPalette::ToolTipText, Qt::black);
     p.setColor(QPalette::PlaceholderText, secondaryText());

@@ -32,6 +32,7 @@ QColor quaternaryFill();    // faint fills and strokes
 QColor separator();         // dividers
 QColor textBackground();    // the page-like background of text
 QColor underPageBackground();  // the backdrop behind pages and sheets
+QColor inactiveSelection();    // selected rows of a window in the background
 
 // A colour with its alpha set to `opacity` (0 to 1).
 QColor withOpacity(QColor color, double opacity);

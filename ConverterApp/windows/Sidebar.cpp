@@ -46,6 +46,11 @@ void DocumentList::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
 }
 
+void DocumentList::initViewItemOption(QStyleOptionViewItem* option) const {
+    QListWidget::initViewItemOption(option);
+    option->state.setFlag(QStyle::State_Active, isActiveWindow());
+}
+
 Sidebar::Sidebar(session::ConversionSession& session, const WindowDialogs& dialogs, QWidget* parent)
     : QWidget(parent),
       session_(session),
@@ -153,6 +158,17 @@ void Sidebar::showSelection() {
     syncing_ = true;
     const QSet<QUuid>& selection = session_.selection();
     for (const auto& [id, entry] : entries_) entry->setSelected(selection.contains(id));
+    // The keyboard goes on from the selection: the current row moves to its first row
+    // when the session selected others.
+    QListWidgetItem* current = list_->currentItem();
+    if (!current || !current->isSelected()) {
+        for (int row = 0; row < list_->count(); ++row) {
+            if (list_->item(row)->isSelected()) {
+                list_->setCurrentItem(list_->item(row), QItemSelectionModel::NoUpdate);
+                break;
+            }
+        }
+    }
     syncing_ = false;
     refreshAccents();
 }
@@ -178,9 +194,12 @@ void Sidebar::fitRow(QListWidgetItem* entry, FileRow* row) {
     entry->setSizeHint(QSize(width, std::max(height, row->minimumSizeHint().height())));
 }
 
-void Sidebar::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange) refreshAccents();
-    QWidget::changeEvent(event);
+// The window's activation reaches the widgets inside it as WindowActivate and
+// WindowDeactivate (ActivationChange goes to the window alone).
+bool Sidebar::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate) refreshAccents();
+    return handled;
 }
 
 void Sidebar::resizeEvent(QResizeEvent* event) {

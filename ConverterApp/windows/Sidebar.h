@@ -27,7 +27,10 @@ class StatusFooter;
 
 namespace windows {
 
-// The list itself: a right click opens the row menu without selecting the row.
+// The list itself: a right click opens the row menu without selecting the row. Its
+// selection is the accent whenever the window is active, also while another part of the
+// window has the keyboard focus, as the rows' texts assume; in a window in the background
+// it is grey.
 class DocumentList : public QListWidget {
     Q_OBJECT
 public:
@@ -40,6 +43,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void initViewItemOption(QStyleOptionViewItem* option) const override;
 };
 
 class Sidebar : public QWidget {
@@ -59,7 +63,7 @@ public:
     QAction* deleteAction() const { return delete_; }
 
 protected:
-    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "StatusFooter.h"
+#include <QApplication>
 #include <QMenu>
 #include <QTest>
 
 #include "FileRow.h"
+#include "ViewStyle.h"
 #include "windows/Sidebar.h"
 #include "WindowFixture.h"
 
@@ -46,6 +48,7 @@ TEST_F(SidebarTest, SelectionIsKeptInStepBothWays) {
     EXPECT_FALSE(sidebar->list()->item(0)->isSelected());
     EXPECT_TRUE(sidebar->list()->item(1)->isSelected());
     EXPECT_TRUE(sidebar->list()->item(2)->isSelected());
+    EXPECT_EQ(sidebar->list()->currentRow(), 1);  // the keyboard goes on from the selection
 
     QTest::mouseClick(sidebar->list()->viewport(), Qt::LeftButton, {}, centreOf(items[0]->id()));
     EXPECT_EQ(session->selection(), QSet<QUuid>{items[0]->id()});
@@ -133,6 +136,39 @@ TEST_P(RemovalAnswerTest, EveryAnswerClearsThePendingRemoval) {
 INSTANTIATE_TEST_SUITE_P(Answers, RemovalAnswerTest,
                          ::testing::Values(AnswerCase{"Remove", true, 0}, AnswerCase{"CancelOrEscape", false, 2}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The rows' texts turn to the selection's text colour exactly when the selection is drawn
+// as the accent: in the active window, whether or not the list has the keyboard focus.
+TEST_F(SidebarTest, SelectionIsTheAccentOnlyInTheActiveWindow) {
+    // Inside a window, as in the main window.
+    QWidget window;
+    auto* inside = new windows::Sidebar(*session, dialogs, &window);
+    inside->resize(290, 600);
+    window.resize(290, 600);
+    window.show();
+    const auto items = add({QStringLiteral("a.pdf"), QStringLiteral("b.pdf")});
+    const auto selectionColour = [&] {
+        const QRect row = inside->list()->visualItemRect(inside->list()->item(0));
+        return inside->list()->viewport()->grab().toImage().pixelColor(row.right() - 1, row.top() + 1);
+    };
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    inside->list()->clearFocus();
+    EXPECT_EQ(selectionColour(), ViewStyle::color(ViewStyle::SystemColor::blue));
+    EXPECT_TRUE(inside->row(items[0]->id())->onAccent());
+
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_EQ(selectionColour(), ViewStyle::inactiveSelection());
+    EXPECT_FALSE(inside->row(items[0]->id())->onAccent());
+    EXPECT_EQ(inside->row(items[0]->id())->statusLineColor(), ViewStyle::secondaryText());
+
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_TRUE(inside->row(items[0]->id())->onAccent());
+}
 
 TEST_F(SidebarTest, EmptyListShowsNoFilesAndTheFooterStays) {
     EXPECT_TRUE(sidebar->showsEmptyState());
