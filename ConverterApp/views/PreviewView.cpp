@@ -23,7 +23,8 @@
 #include "session/Settings.h"
 
 // The legend's place in the toolbar: it takes the width left and shows the largest
-// legend that fits it (six kinds, three, or none).
+// legend that fits it (six kinds, three, or none). It keeps that width also while it
+// shows nothing, so the page controls stay together at the left.
 class LegendSlot : public QWidget {
 public:
     explicit LegendSlot(QWidget* parent) : QWidget(parent), legend_(new RegionLegend(this)) {
@@ -210,7 +211,7 @@ const ce::ConvertedPage* PreviewView::currentPage() const {
     return PreviewRules::currentPage(item_->result().get(), pageIndex_);
 }
 
-const RegionLegend* PreviewView::legend() const { return legendSlot_->isVisible() ? legendSlot_->legend() : nullptr; }
+const RegionLegend* PreviewView::legend() const { return legendSlot_->legend(); }
 
 void PreviewView::refresh() {
     const PreviewRules::PageNavigation nav = navigation();
@@ -226,7 +227,6 @@ void PreviewView::refresh() {
         regions_->setChecked(showRegions);
     }
     regions_->setEnabled(page != nullptr);
-    legendSlot_->setVisible(showRegions && page);
     legendSlot_->setPage(showRegions ? page : nullptr);
     const bool choice = PreviewRules::offersOutputChoice(page, format_);
     renderedOption_->setVisible(choice);

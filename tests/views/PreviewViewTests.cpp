@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLayout>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -229,6 +230,27 @@ TEST_F(PreviewViewTest, RegionSwitchWritesTheSettingAndTheLegendFollows) {
     settings.setShowRegions(true);
     EXPECT_TRUE(view->regionsToggle()->isChecked());
     EXPECT_NE(view->legend(), nullptr);
+}
+
+// The page arrows sit beside their label at the toolbar's left whether or not a legend and
+// the output choice take the rest of the row.
+TEST_F(PreviewViewTest, PageControlsStayTogetherWhateverElseTheToolbarHolds) {
+    const struct {
+        const char* name;
+        int converted;
+        bool showRegions;
+    } cases[] = {{"not converted", 0, true}, {"regions off", 1, false}, {"with legend", 1, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.setShowRegions(c.showRegions);
+        auto view = makeView(makeItem(3, c.converted));
+        view->layout()->activate();
+        const QRect label = view->pageLabel()->geometry();
+        EXPECT_EQ(label.width(), std::max(100, view->pageLabel()->sizeHint().width()));
+        EXPECT_LE(view->nextButton()->geometry().left() - label.right(), 5);
+        EXPECT_LE(label.left() - view->previousButton()->geometry().right(), 5);
+        EXPECT_LT(view->previousButton()->x(), 20);
+    }
 }
 
 TEST_F(PreviewViewTest, SplitShareComesFromAndGoesToTheSettings) {
