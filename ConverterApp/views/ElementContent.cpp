@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "TableGridView.h"
@@ -32,6 +33,35 @@ QLabel* text(const QString& value, const QFont& font, const QColor& color = Qt::
     label->setPalette(p);
     return label;
 }
+
+// A table grid that scrolls sideways when it is wider than the output. It shows the
+// row's background (white, or the highlight) and is as high as the grid, plus the
+// scroll bar only while the grid does not fit.
+class TableScroll : public QScrollArea {
+public:
+    TableScroll(QWidget* grid, QWidget* parent) : QScrollArea(parent) {
+        setFrameShape(QFrame::NoFrame);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        viewport()->setAutoFillBackground(false);
+        setWidget(grid);
+        fitHeight();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QScrollArea::resizeEvent(event);
+        fitHeight();
+    }
+
+private:
+    void fitHeight() {
+        const QSize grid = widget()->sizeHint();
+        const bool scrolls = grid.width() > width();
+        setFixedHeight(grid.height() + (scrolls ? horizontalScrollBar()->sizeHint().height() : 0));
+    }
+};
 
 // A picture scaled to fit its width, keeping its aspect ratio.
 class PictureLabel : public QWidget {
@@ -127,15 +157,7 @@ QWidget* tableView(const ce::DocElement& e, QWidget* parent) {
         layout->addWidget(text(qs(c.text), ViewStyle::font(TextStyle::callout, QFont::Medium), Qt::black, w));
     // A table needs rows and columns to be drawn as a grid.
     if (e.table && e.table->numRows >= 1 && e.table->numCols >= 1) {
-        auto* scroll = new QScrollArea(w);
-        scroll->setFrameShape(QFrame::NoFrame);
-        scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        auto* grid = new TableGridView(*e.table);
-        scroll->setWidget(grid);
-        scroll->setFixedHeight(grid->sizeHint().height() + 14);
-        scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        layout->addWidget(scroll);
+        layout->addWidget(new TableScroll(new TableGridView(*e.table), w));
     } else {
         layout->addWidget(text(QObject::tr("Table (structure not recognized)"), ViewStyle::font(TextStyle::body),
                                ViewStyle::secondaryText(), w));

@@ -22,20 +22,22 @@ TableGridView::TableGridView(const ce::TableStructure& table, QWidget* parent)
         cells_.push_back({QString::fromStdString(c.text), c.columnHeader || c.rowSection});
         positions_.push_back({c.startRow, c.startCol, std::max(1, c.endRow - c.startRow), std::max(1, c.endCol - c.startCol)});
     }
+    // Fractional metrics, as the text is drawn: a width rounded down would make a cell
+    // that fits on one line wrap. The one-line width is rounded up to a whole pixel.
     SpanGridLayout::Measure measure;
     measure.idealWidth = [this](int i) {
-        const QFontMetrics m(cellFont(cells_[static_cast<std::size_t>(i)].header));
+        const QFontMetricsF m(cellFont(cells_[static_cast<std::size_t>(i)].header));
         double widest = 0;
         for (const QString& line : cells_[static_cast<std::size_t>(i)].text.split(u'\n'))
-            widest = std::max(widest, static_cast<double>(m.horizontalAdvance(line)));
-        return widest + 2 * horizontalInset;
+            widest = std::max(widest, m.horizontalAdvance(line));
+        return std::ceil(widest) + 2 * horizontalInset;
     };
     measure.heightAtWidth = [this](int i, double width) {
         const Cell& cell = cells_[static_cast<std::size_t>(i)];
-        const QFontMetrics m(cellFont(cell.header));
-        const int textWidth = std::max(1, static_cast<int>(std::floor(width)) - 2 * horizontalInset);
-        const QRect bounds = m.boundingRect(QRect(0, 0, textWidth, 1 << 20), textFlags, cell.text);
-        return static_cast<double>(std::max(bounds.height(), m.height())) + 2 * verticalInset;
+        const QFontMetricsF m(cellFont(cell.header));
+        const double textWidth = std::max(1.0, width - 2 * horizontalInset);
+        const QRectF bounds = m.boundingRect(QRectF(0, 0, textWidth, 1 << 20), textFlags, cell.text);
+        return std::ceil(std::max(bounds.height(), m.height())) + 2 * verticalInset;
     };
     tracks_ = SpanGridLayout::tracks(positions_, measure, options_);
     rects_ = SpanGridLayout::placements(positions_, tracks_, options_);

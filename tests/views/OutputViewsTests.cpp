@@ -106,6 +106,34 @@ TEST(RenderedOutput, SelectionScrollsToTheFirstRowThatHoldsIt) {
     EXPECT_GT(bar->value(), 0);
 }
 
+// A table takes the height of its grid; the room for a sideways scroll bar is added only
+// while the grid is wider than the output.
+TEST(RenderedOutput, TablesKeepRoomForTheScrollBarOnlyWhenTheyScroll) {
+    RegionLink link;
+    RenderedOutputView view(&link);
+    ce::ConvertedPage page;
+    page.width = 200;
+    page.height = 100;
+    page.content.body = {element(K::table, "", 1, L::table)};
+    page.content.body[0].table = table(3, 4);
+    view.setPage(&page, ce::OutputFormat::markdown);
+    view.show();
+    const auto* grid = view.findChild<TableGridView*>();
+    ASSERT_NE(grid, nullptr);
+    auto* scroll = qobject_cast<QScrollArea*>(grid->parentWidget()->parentWidget());
+    ASSERT_NE(scroll, nullptr);
+    for (const int width : {600, 150}) {
+        SCOPED_TRACE(width);
+        view.resize(width, 400);
+        QApplication::processEvents();
+        const bool scrolls = grid->width() > scroll->width();
+        EXPECT_EQ(scrolls, width == 150);
+        EXPECT_EQ(scroll->height(),
+                  grid->height() + (scrolls ? scroll->horizontalScrollBar()->sizeHint().height() : 0));
+        EXPECT_EQ(scroll->horizontalScrollBar()->isVisible(), scrolls);
+    }
+}
+
 TEST(RenderedOutput, PlaceholdersForMissingCropsTablesWithoutColumnsAndBareListItems) {
     RegionLink link;
     RenderedOutputView view(&link);
@@ -246,6 +274,25 @@ TEST(TableGrid, SizesFromItsCellsAndClampsStrayPositions) {
     ASSERT_EQ(grid.cellRects().size(), 4u);
     EXPECT_EQ(grid.cellRects()[3].y, grid.cellRects()[2].y);
     EXPECT_GT(grid.tracks().widths[0], SpanGridLayout::minColumnWidth);
+}
+
+// A column is as wide as its widest cell on one line, so no cell whose text fits within
+// the column limit wraps, in the body or the header font: every such row is one line high.
+TEST(TableGrid, CellsWithinTheColumnLimitStayOnOneLine) {
+    const auto rowHeight = [](const std::string& text, bool header) {
+        ce::TableStructure t = table(1, 1);
+        t.cells[0].text = text;
+        t.cells[0].columnHeader = header;
+        return TableGridView(t).tracks().heights.at(0);
+    };
+    for (bool header : {true, false}) {
+        SCOPED_TRACE(header ? "header" : "body");
+        const double oneLine = rowHeight("x", header);
+        for (const char* text : {"Full time", "Part time", "Precio unitario", "Other operating costs",
+                                 "Mantenimiento anual de climatizaci\u00f3n", "North (5 stores)", "(34,870)"}) {
+            EXPECT_EQ(rowHeight(text, header), oneLine) << text;
+        }
+    }
 }
 
 }  // namespace
