@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include <algorithm>
+
 #include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
@@ -72,6 +74,19 @@ QList<QUrl> droppedFiles(const QMimeData* data) {
 
 bool isDragEvent(QEvent::Type type) {
     return type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::DragLeave || type == QEvent::Drop;
+}
+
+// A button whose text changes keeps the width of its widest text, so the controls beside
+// it (the centred format picker) never move when it does.
+void keepWidestWidth(QToolButton* button, const QStringList& texts) {
+    const QString shown = button->text();
+    int widest = 0;
+    for (const QString& text : texts) {
+        button->setText(text);
+        widest = std::max(widest, button->sizeHint().width());
+    }
+    button->setText(shown);
+    button->setMinimumWidth(widest);
 }
 
 }  // namespace
@@ -347,6 +362,10 @@ void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (shownOnce_) return;
     shownOnce_ = true;
+    // Measured once the style sheets apply.
+    keepWidestWidth(convertButton_, {tr("Convert"), tr("Stop")});
+    keepWidestWidth(languageButton_, {languageLabel(Language::automatic), languageLabel(Language::english),
+                                      languageLabel(Language::spanish)});
     // A request made before the window was there, and a notice raised meanwhile, are taken
     // up once the window is on screen.
     QMetaObject::invokeMethod(this, &MainWindow::takeExportRequest, Qt::QueuedConnection);

@@ -74,6 +74,12 @@ TEST_F(MainWindowTest, ToolbarFollowsTheSessionAndTheStoredChoices) {
     EXPECT_FALSE(window->exportButton()->isEnabled());
     EXPECT_TRUE(window->addButton()->isEnabled());
     EXPECT_EQ(window->languageButton()->text(), QStringLiteral("Automatic"));
+    // The format picker stays in its place whatever the buttons beside it say.
+    const auto pickerPlace = [&] {
+        settle();
+        return window->formatButton(ce::OutputFormat::markdown)->mapTo(window.get(), QPoint(0, 0));
+    };
+    const QPoint picker = pickerPlace();
 
     const auto items = add({QStringLiteral("a.pdf"), QStringLiteral("b.pdf")});
     EXPECT_TRUE(window->convertButton()->isEnabled());
@@ -82,6 +88,7 @@ TEST_F(MainWindowTest, ToolbarFollowsTheSessionAndTheStoredChoices) {
     window->convertButton()->click();
     ASSERT_TRUE(session->isConverting());
     EXPECT_EQ(window->convertButton()->text(), QStringLiteral("Stop"));
+    EXPECT_EQ(pickerPlace(), picker);
     EXPECT_TRUE(window->convertButton()->isEnabled());
     EXPECT_FALSE(window->exportButton()->isEnabled());
 
@@ -97,6 +104,7 @@ TEST_F(MainWindowTest, ToolbarFollowsTheSessionAndTheStoredChoices) {
     EXPECT_FALSE(window->convertButton()->isEnabled());  // text layer only: nothing to do for Spanish either
     settings->setScanLanguage(Language::spanish);
     EXPECT_EQ(window->languageButton()->text(), QStringLiteral("Spanish"));
+    EXPECT_EQ(pickerPlace(), picker);
 
     window->formatButton(ce::OutputFormat::csv)->click();
     EXPECT_EQ(settings->outputFormat(), ce::OutputFormat::csv);
