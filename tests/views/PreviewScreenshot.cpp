@@ -1,6 +1,7 @@
 // Renders the preview of a converted page with its regions at the main window's
 // default size, 1320 x 860, and saves it as a PNG (the path is the first argument).
-// The page is converted by the real engine with the shipped models; a region is
+// The document is converted by the real engine with the shipped models, whole, as the
+// application does (a running header is told apart only across pages); a region is
 // selected so that the linking of page and output shows. Runs under Xvfb from CTest.
 #include <QApplication>
 #include <QCursor>
@@ -33,9 +34,7 @@ int main(int argc, char** argv) {
     const QString document = QStringLiteral(CE_SOURCE_DIR "/Resources/Samples/Annual Report.pdf");
 
     session::EngineConverter engine(std::filesystem::path(CE_SOURCE_DIR) / "Resources" / "Models");
-    ce::ConversionOptions options;
-    options.pageRange = ce::PageRange{0, 0};
-    auto result = std::make_shared<ce::ConversionResult>(engine.convert(document.toStdString(), options, {}, {}));
+    auto result = std::make_shared<ce::ConversionResult>(engine.convert(document.toStdString(), {}, {}, {}));
     if (result->pages.empty()) return fail("the page was not converted");
 
     auto item = std::make_shared<session::DocumentItem>(QUrl::fromLocalFile(document), QString(), true);
