@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
+#include <QProxyStyle>
+#include <QStyleOptionSlider>
 #include <QStyleFactory>
 
 namespace ViewStyle {
@@ -23,6 +25,34 @@ int pixelSize(TextStyle style) {
     }
     return 13;
 }
+
+// Fusion, with a grey scroll-bar handle: Fusion's own is white on a near-white groove and
+// hard to find over a page.
+class ScrollBarStyle : public QProxyStyle {
+public:
+    ScrollBarStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        const auto* bar = qstyleoption_cast<const QStyleOptionSlider*>(option);
+        if (control != CC_ScrollBar || !bar || !(bar->subControls & SC_ScrollBarSlider)) return;
+        const QRect slider = subControlRect(control, option, SC_ScrollBarSlider, widget);
+        if (slider.isEmpty()) return;
+        const QRect groove = subControlRect(control, option, SC_ScrollBarGroove, widget);
+        painter->save();
+        painter->fillRect(slider.intersected(groove), grooveColor);
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        const bool active = bar->activeSubControls & SC_ScrollBarSlider;
+        painter->setBrush(QColor(0, 0, 0, active ? 130 : 90));
+        painter->drawRoundedRect(QRectF(slider).adjusted(2.5, 2.5, -2.5, -2.5), 3, 3);
+        painter->restore();
+    }
+
+private:
+    static constexpr QColor grooveColor{243, 243, 243};
+};
 
 }  // namespace
 
@@ -95,7 +125,7 @@ QIcon chevronIcon(bool left) {
 }
 
 void applyTo(QApplication& app) {
-    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    app.setStyle(new ScrollBarStyle);
     QPalette p;
     p.setColor(QPalette::Window, QColor(246, 246, 246));
     p.setColor(QPalette::WindowText, Qt::black);

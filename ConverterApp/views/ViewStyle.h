@@ -43,7 +43,8 @@ QIcon standardIcon(QStyle::StandardPixmap pixmap);
 // A chevron pointing left or right, drawn here so it never depends on an icon theme.
 QIcon chevronIcon(bool left);
 
-// Fusion style, a light palette from the colours above and the body font.
+// Fusion style with a grey scroll-bar handle, a light palette from the colours above
+// and the body font.
 void applyTo(QApplication& app);
 
 // A centred, wrapping label that shows its text as plain text, in the given font and colour.

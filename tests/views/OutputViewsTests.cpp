@@ -315,3 +315,21 @@ TEST(RawOutputWidget, ShowsCSVRowsOneALineWithoutWrapping) {
 }
 
 }  // namespace
+
+namespace {
+
+// Long pages scroll: the scroll bar's handle must be easy to find against its groove.
+TEST(ViewStyleLook, ScrollBarHandleStandsOutFromItsGroove) {
+    QScrollBar bar(Qt::Vertical);
+    bar.setRange(0, 100);
+    bar.setPageStep(50);
+    bar.resize(bar.sizeHint().width(), 300);
+    const QImage image = bar.grab().toImage();
+    // At the top: the handle takes the upper third of the groove.
+    const int x = image.width() / 2;
+    const int inHandle = qGray(image.pixel(x, 60));
+    const int inGroove = qGray(image.pixel(x, 240));
+    EXPECT_GE(inGroove - inHandle, 60) << inHandle << " on " << inGroove;
+}
+
+}  // namespace
