@@ -77,13 +77,17 @@ std::vector<Cluster> Converter::runLayout(const PageSource& page, const std::vec
     const RGBImage image = page.render(1.0);
     const std::vector<Cluster> detected = models_->withLayoutDetector(
         [&](LayoutDetector& detector) { return detector.detect(image, page.width(), page.height()); });
+    return layoutClusters(detected, lines, page.width(), page.height());
+}
+
+std::vector<Cluster> Converter::layoutClusters(const std::vector<Cluster>& detected, const std::vector<TextCell>& lines,
+                                               double pageWidth, double pageHeight) {
     LayoutPostprocessor post;
-    post.pageWidth = page.width();
-    post.pageHeight = page.height();
+    post.pageWidth = pageWidth;
+    post.pageHeight = pageHeight;
     post.cells = lines;
     post.clusters = TableBoxes::grown(FigureText::relabelled(detected, lines), lines);
-    const std::vector<Cluster> clusters = post.process().clusters;
-    return PageAssembler::mergeBoxArt(clusters);
+    return PageAssembler::mergeBoxArt(post.process().clusters);
 }
 
 namespace {

@@ -50,6 +50,11 @@ public:
 
     // The layout step: detection under the layout lock, post-processing, box-art merge.
     std::vector<Cluster> runLayout(const PageSource& page, const std::vector<TextCell>& lines) const;
+    // The layout step after detection: pictures and formulas that hold the page's own
+    // text read as text, table boxes widened to their text lines, post-processing with
+    // the page's lines, box-art merge.
+    static std::vector<Cluster> layoutClusters(const std::vector<Cluster>& detected, const std::vector<TextCell>& lines,
+                                               double pageWidth, double pageHeight);
 
     // Adds the seconds since `start` to the key's entry.
     static void recordTiming(std::map<std::string, double>& timings, const std::string& key,

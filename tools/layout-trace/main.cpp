@@ -1,0 +1,162 @@
+// layout-trace: prints what the layout and table steps make of one PDF page, step by
+// step, with the page's text layer (no recognition): the layout model's detections, the
+// table boxes widened to their text lines, the clusters after post-processing, and for
+// each table the tokens it is given, the grid the table model reads (one line of OTSL
+// tokens per row) and its cells with their texts. --render writes the page as the
+// layout model is given it (one pixel per point, before the scaling to the model's
+// input), so that the model kit's Python evaluation can be run on the same pixels
+// (`layout.evaluate --draw`). A developer tool for following a table from the page to
+// the CSV.
+//
+//   layout-trace [--models DIR] [--page N] [--render FILE.png] PDF
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/DocLabel.h"
+#include "core/TableTokens.h"
+#include "models/ModelLocation.h"
+#include "models/ModelSet.h"
+#include "models/OTSL.h"
+#include "models/TableBoxes.h"
+#include "pipeline/Converter.h"
+#include "pipeline/PDFPageSource.h"
+#include "pipeline/PlatformServices.h"
+#include "platform/OpenMPRuntime.h"
+#include "platform/PDFDocument.h"
+#include "platform/PNGEncoder.h"
+
+namespace fs = std::filesystem;
+using namespace ce;
+
+namespace {
+
+struct Arguments {
+    std::optional<fs::path> models;
+    int page = 1;
+    std::optional<fs::path> render;
+    fs::path pdf;
+};
+
+[[noreturn]] void usage(const char* problem) {
+    std::fprintf(stderr, "layout-trace: %s\nusage: layout-trace [--models DIR] [--page N] [--render FILE.png] PDF\n",
+                 problem);
+    std::exit(2);
+}
+
+Arguments parse(int argc, char** argv) {
+    Arguments a;
+    bool havePDF = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--models" && hasValue) a.models = fs::path(argv[++i]);
+        else if (arg == "--page" && hasValue) a.page = std::atoi(argv[++i]);
+        else if (arg == "--render" && hasValue) a.render = fs::path(argv[++i]);
+        else if (!arg.starts_with("--") && !havePDF) {
+            a.pdf = arg;
+            havePDF = true;
+        } else usage(("unexpected argument " + arg).c_str());
+    }
+    if (!havePDF) usage("no PDF given");
+    if (a.page < 1) usage("pages count from 1");
+    return a;
+}
+
+void printCluster(const Cluster& cluster, int depth) {
+    std::printf("%*s#%d %s %.2f [%.1f %.1f %.1f %.1f] %zu cells", 2 * depth, "", cluster.id,
+                std::string(DocLabels::rawValue(cluster.label)).c_str(), cluster.confidence, cluster.bbox.l,
+                cluster.bbox.t, cluster.bbox.r, cluster.bbox.b, cluster.cells.size());
+    if (!cluster.children.empty()) std::printf(", %zu children", cluster.children.size());
+    if (cluster.cells.size() == 1) std::printf(": %s", cluster.cells.front().text.c_str());
+    std::printf("\n");
+}
+
+bool isTableLike(DocLabel label) { return label == DocLabel::table || label == DocLabel::documentIndex; }
+
+void printTable(const TableStructure& table) {
+    std::printf("  grid %d rows x %d columns; OTSL by row:\n", table.numRows, table.numCols);
+    std::string row;
+    for (const std::string& token : table.otsl) {
+        if (token != "nl") {
+            row += " " + token;
+            continue;
+        }
+        std::printf("   %s\n", row.c_str());
+        row.clear();
+    }
+    if (!row.empty()) std::printf("   %s\n", row.c_str());
+    for (const TableCellItem& cell : table.cells) {
+        std::printf("  r%d-%d c%d-%d%s%s%s %s\n", cell.startRow, cell.endRow, cell.startCol, cell.endCol,
+                    cell.columnHeader ? " head" : "", cell.rowHeader ? " row-head" : "",
+                    cell.rowSection ? " section" : "", cell.text.c_str());
+    }
+}
+
+void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    OpenMPRuntime::ensurePassiveWait(argv);
+    const Arguments args = parse(argc, argv);
+    try {
+        const auto document = PDFDocument::open(args.pdf);
+        const PDFPageSource page(document->loadPage(args.page - 1));
+        const std::optional<PageText> text = page.textLayer();
+        if (!text) throw std::runtime_error("the page has no text layer");
+        const double width = page.width();
+        const double height = page.height();
+        const ModelLocation location = args.models ? ModelLocation::directory(*args.models) : ModelLocation::automatic();
+        ModelSet models(location, ComputeUnits::all, PlatformServices::modelRuntime());
+
+        const RGBImage image = page.render(1.0);
+        if (args.render) writeFile(*args.render, PNGEncoder::encode(image));
+        const std::vector<Cluster> detected = models.withLayoutDetector(
+            [&](LayoutDetector& detector) { return detector.detect(image, width, height); });
+        std::printf("page %d: %.1f x %.1f points, layout render %d x %d, %zu lines, %zu words\n", args.page, width,
+                    height, image.width, image.height, text->lines.size(), text->words.size());
+        std::printf("detections (score at least %.1f):\n", LayoutDetector::scoreThreshold);
+        for (const Cluster& cluster : detected) printCluster(cluster, 1);
+        std::printf("table boxes widened to their text lines:\n");
+        for (const Cluster& cluster : TableBoxes::grown(detected, text->lines)) {
+            if (isTableLike(cluster.label)) printCluster(cluster, 1);
+        }
+        const std::vector<Cluster> clusters = Converter::layoutClusters(detected, text->lines, width, height);
+        std::printf("clusters after post-processing:\n");
+        for (const Cluster& cluster : clusters) printCluster(cluster, 1);
+
+        const double scale = Converter::tableRenderScale(width, height);
+        std::optional<RGBImage> tableRender;
+        for (const Cluster& cluster : clusters) {
+            if (!isTableLike(cluster.label)) continue;
+            if (!tableRender) tableRender = page.render(scale);
+            const std::vector<TextCell> tokens = TableTokenChoice::tableTokens(
+                cluster, text->words, text->segments, true, Converter::Options{}.ocrTableTokens);
+            std::printf("table #%d [%.1f %.1f %.1f %.1f]: %zu tokens, render at %.2f pixels per point\n", cluster.id,
+                        cluster.bbox.l, cluster.bbox.t, cluster.bbox.r, cluster.bbox.b, tokens.size(), scale);
+            try {
+                printTable(models.withTableFormer([&](const TableFormer& former) {
+                    return former.predict(*tableRender, scale, width, height, cluster.bbox, cluster.id, tokens, nullptr);
+                }));
+            } catch (const TableFormerError& error) {
+                std::printf("  no structure: %s\n", error.what());
+            } catch (const OTSL::ConversionError& error) {
+                std::printf("  no structure: %s\n", error.what());
+            }
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "layout-trace: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
