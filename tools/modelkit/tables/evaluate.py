@@ -1,6 +1,10 @@
 """Evaluates exported table models on held-out generated tables (seeds from 10,000,000).
 
-    /usr/bin/python3 tools/modelkit/tables/evaluate.py --models Resources/Models [--tables 200]
+    /usr/bin/python3 tools/modelkit/tables/evaluate.py --models Resources/Models [--tables 200] \\
+        [--looks plain|new|mixed]
+
+--looks chooses the held-out set (looks.sample): the plain generator's tables (the default),
+the new looks alone, or the training mix.
 
 Reports, over the tables, through the engine's decoding loop:
   rows, columns     share of tables with the right number of rows, of columns
@@ -18,6 +22,7 @@ import torch
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import export as E  # noqa: E402
+import looks  # noqa: E402
 import synth  # noqa: E402
 
 
@@ -44,6 +49,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--models", required=True)
     ap.add_argument("--tables", type=int, default=200)
+    ap.add_argument("--looks", choices=["plain", "new", "mixed"], default="plain")
     args = ap.parse_args()
     torch.set_num_threads(2)
     encoder, step, head = E.load_packages(args.models)
@@ -52,7 +58,7 @@ def main():
     seconds = 0.0
     with torch.no_grad():
         for k in range(args.tables):
-            image, _, (g, xs, ys, _, (w, h)) = synth.sample(10_000_000 + k)
+            image, _, (g, xs, ys, _, (w, h)) = looks.sample(10_000_000 + k, args.looks)
             x = torch.from_numpy(image).permute(2, 0, 1)[None].float()
             t0 = time.perf_counter()
             tokens, boxes, _ = E.greedy(encoder, step, head, x)
@@ -69,7 +75,7 @@ def main():
                     true_box = [xs[c] / w, ys[r] / h, xs[c + cell["cs"]] / w, ys[r + cell["rs"]] / h]
                     ious.append(corner_iou(box, true_box))
     n = args.tables
-    print(f"tables {n}")
+    print(f"tables {n} ({args.looks} looks)")
     print(f"rows {right_rows / n:.3f}  columns {right_cols / n:.3f}")
     print(f"grid {grids / n:.3f}  exact {exact / n:.3f}")
     if ious:

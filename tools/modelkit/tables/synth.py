@@ -9,11 +9,12 @@ Each sample records its grid (cells with spans and kinds), the grid lines and th
 block of every cell; `targets` turns these into what the grid model learns.
 """
 import glob
+import io
 import math
 import random
 
 import numpy as np
-from PIL import Image, ImageDraw, ImageFont
+from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
 CROP = 448
 TOKENS = ["<pad>", "<unk>", "<start>", "<end>", "ecel", "fcel", "lcel", "ucel", "xcel", "nl", "ched", "rhed", "srow"]
@@ -205,20 +206,24 @@ def wrap(text, fnt, width):
     return lines + [line]
 
 
-def render(rng, g, header_rows, section_rows):
+def render(rng, g, header_rows, section_rows, look=None):
     """Draws the table; returns the image, the grid lines (xs, ys) and the text block of
-    every cell with text, (r, c) -> (x0, y0, x1, y1), all in the image's pixels."""
-    regular, bold = font_files()
-    dense = g.rows > 30  # long lists: small type and tight rows
-    size = rng.randint(8, 11) if dense else rng.randint(9, 20)
-    fam = rng.choice(regular)
-    f_body = font(fam, size)
-    f_head = font(rng.choice(bold), size) if rng.random() < 0.7 else f_body
-    pad_x = rng.randint(2, 4 + size // 2)
-    pad_y = rng.randint(1, 3) if dense else rng.randint(1, 3 + size // 3)
-    leading = size + rng.randint(1, 1 + size // 4)
-    # Some tables break long texts into lines within a narrow column.
-    wrap_w = rng.randint(5, 12) * size if rng.random() < 0.35 else None
+    every cell with text, (r, c) -> (x0, y0, x1, y1), all in the image's pixels. `look`
+    (see looks.py) draws it the way of real failures; without one the plain looks."""
+    if look is None:
+        regular, bold = font_files()
+        dense = g.rows > 30  # long lists: small type and tight rows
+        size = rng.randint(8, 11) if dense else rng.randint(9, 20)
+        fam = rng.choice(regular)
+        f_body = font(fam, size)
+        f_head = font(rng.choice(bold), size) if rng.random() < 0.7 else f_body
+        pad_x = rng.randint(2, 4 + size // 2)
+        pad_y = rng.randint(1, 3) if dense else rng.randint(1, 3 + size // 3)
+        leading = size + rng.randint(1, 1 + size // 4)
+        # Some tables break long texts into lines within a narrow column.
+        wrap_w = rng.randint(5, 12) * size if rng.random() < 0.35 else None
+    else:
+        size, f_body, f_head, pad_x, pad_y, leading, wrap_w = look.type(rng, g)
 
     def fnt_of(cell):
         return f_head if cell["kind"] in ("ched", "rhed", "srow") else f_body
@@ -226,22 +231,32 @@ def render(rng, g, header_rows, section_rows):
     lines = {}
     for key, cell in g.cells.items():
         text = cell["text"]
-        if wrap_w and cell["cs"] == 1 and text and cell["kind"] != "srow":
+        if look and look.header_wrap and key[0] < header_rows:
+            lines[key] = [text] if text else []  # wrapped below, to the width of the column's body
+        elif wrap_w and cell["cs"] == 1 and text and cell["kind"] != "srow":
             lines[key] = wrap(text, fnt_of(cell), wrap_w)
         else:
             lines[key] = [text] if text else []
     col_w = [2 * pad_x + size for _ in range(g.cols)]
+    if look and look.header_wrap:
+        for (r, c), cell in g.cells.items():
+            if cell["cs"] == 1 and r >= header_rows:
+                for line in lines[(r, c)]:
+                    col_w[c] = max(col_w[c], int(fnt_of(cell).getlength(line)) + 2 * pad_x)
+        for (r, c), cell in g.cells.items():
+            if r < header_rows and cell["cs"] == 1 and cell["text"]:
+                lines[(r, c)] = wrap(cell["text"], fnt_of(cell), max(col_w[c] - 2 * pad_x, 3 * size))
     for (r, c), cell in g.cells.items():
         if cell["cs"] == 1:
             for line in lines[(r, c)]:
                 col_w[c] = max(col_w[c], int(fnt_of(cell).getlength(line)) + 2 * pad_x)
-    if rng.random() < 0.3:
+    if rng.random() < (0.3 if look is None else look.widen):
         col_w = [w + rng.randint(0, 3 * size) for w in col_w]
     row_lines = [1] * g.rows
     for (r, c), cell in g.cells.items():
         if cell["rs"] == 1:
             row_lines[r] = max(row_lines[r], len(lines[(r, c)]))
-    extra = rng.randint(0, 3)
+    extra = rng.randint(0, 3) if look is None or not look.tight else 0
     xs = [0]
     for w in col_w:
         xs.append(xs[-1] + w)
@@ -261,7 +276,7 @@ def render(rng, g, header_rows, section_rows):
     d = ImageDraw.Draw(img)
     ox, oy = margin[0], margin[1]
 
-    style = rng.choice(["grid", "grid", "hlines", "booktabs", "none", "none", "shaded"])
+    style = rng.choice(["grid", "grid", "hlines", "booktabs", "none", "none", "shaded"]) if look is None else look.rules
     lw = rng.choice([1, 1, 1, 2])
     line_c = ink_c if rng.random() < 0.7 else tuple([rng.randint(90, 180)] * 3)
     head_fill = None
@@ -271,6 +286,17 @@ def render(rng, g, header_rows, section_rows):
     stripe = rng.random() < 0.25 or style == "shaded"
     stripe_c = tuple(rng.randint(225, 248) for _ in range(3))
     top_align = rng.random() < 0.5
+    head_ink = ink_c
+    if look:
+        top_align = top_align or look.tight
+        stripe = stripe and look.fill is None and not look.dark
+        if look.fill is not None:
+            d.rectangle([ox, oy, ox + tw - 1, oy + th - 1], fill=(look.fill,) * 3)
+        if look.dark:
+            # Dark header cells with light text, in grey or a dark colour.
+            v = rng.randint(20, 110)
+            head_fill = (v, v, v) if rng.random() < 0.5 else tuple(rng.randint(10, 120) for _ in range(3))
+            head_ink = tuple([rng.randint(225, 255)] * 3)
 
     if head_fill and header_rows:
         d.rectangle([ox, oy, ox + tw - 1, oy + ys[header_rows] - 1], fill=head_fill)
@@ -282,14 +308,37 @@ def render(rng, g, header_rows, section_rows):
         if rng.random() < 0.6:
             d.rectangle([ox, oy + ys[r], ox + tw - 1, oy + ys[r + 1] - 1], fill=tuple([rng.randint(200, 235)] * 3))
 
+    def segment(p0, p1, width=lw):
+        if look is None or look.dash is None:
+            d.line([p0, p1], fill=line_c, width=width)
+            return
+        dash, gap = look.dash
+        length = max(abs(p1[0] - p0[0]), abs(p1[1] - p0[1]))
+        t = 0
+        while t < length:
+            e = min(t + dash, length)
+            d.line([(p0[0] + (p1[0] - p0[0]) * t / length, p0[1] + (p1[1] - p0[1]) * t / length),
+                    (p0[0] + (p1[0] - p0[0]) * e / length, p0[1] + (p1[1] - p0[1]) * e / length)],
+                   fill=line_c, width=width)
+            t += dash + gap
+
     def hline(y, x0=0, x1=None, width=lw):
-        d.line([ox + x0, oy + y, ox + (tw if x1 is None else x1), oy + y], fill=line_c, width=width)
+        segment((ox + x0, oy + y), (ox + (tw if x1 is None else x1), oy + y), width)
+
+    def vline(x, y0=0, y1=None):
+        segment((ox + x, oy + y0), (ox + x, oy + (th if y1 is None else y1)))
 
     if style == "grid":
         for (r, c), cell in g.cells.items():
             x0, x1 = xs[c], xs[c + cell["cs"]]
             y0, y1 = ys[r], ys[r + cell["rs"]]
-            d.rectangle([ox + x0, oy + y0, ox + x1, oy + y1], outline=line_c, width=lw)
+            if look is None:
+                d.rectangle([ox + x0, oy + y0, ox + x1, oy + y1], outline=line_c, width=lw)
+            else:
+                hline(y0, x0, x1)
+                hline(y1, x0, x1)
+                vline(x0, y0, y1)
+                vline(x1, y0, y1)
     elif style == "hlines":
         for r in range(g.rows + 1):
             hline(ys[r])
@@ -298,6 +347,14 @@ def render(rng, g, header_rows, section_rows):
         if header_rows:
             hline(ys[header_rows])
         hline(th, width=lw + 1)
+    elif style == "columns":
+        # A frame, a rule under the header and one between columns.
+        hline(0)
+        hline(th)
+        if header_rows:
+            hline(ys[header_rows])
+        for x in xs:
+            vline(x)
 
     blocks = {}
     for (r, c), cell in g.cells.items():
@@ -305,6 +362,7 @@ def render(rng, g, header_rows, section_rows):
         if not cell_lines:
             continue
         fnt = fnt_of(cell)
+        fill = head_ink if r < header_rows else ink_c
         x0, x1 = xs[c], xs[c + cell["cs"]]
         y0, y1 = ys[r], ys[r + cell["rs"]]
         block_h = size + (len(cell_lines) - 1) * leading
@@ -320,16 +378,58 @@ def render(rng, g, header_rows, section_rows):
                 tx = x1 - pad_x - tl
             else:
                 tx = x0 + pad_x
-            d.text((ox + tx, oy + ty + k * leading - size * 0.1), line, font=fnt, fill=ink_c)
+            y = oy + ty + k * leading - size * 0.1
+            last = k == len(cell_lines) - 1
+            if look and look.justify and cell["cs"] == 1 and " " in line and align != "right" and \
+                    (not last or look.justify_last):
+                # Justified: the words spread over the cell's width, the gaps all alike.
+                words = line.split(" ")
+                widths = [fnt.getlength(w) for w in words]
+                gap = (x1 - x0 - 2 * pad_x - sum(widths)) / (len(words) - 1)
+                tx, x = x0 + pad_x, x0 + pad_x
+                for word, ww in zip(words, widths):
+                    d.text((ox + x, y), word, font=fnt, fill=fill)
+                    x += ww + gap
+                tl = x1 - x0 - 2 * pad_x
+            else:
+                d.text((ox + tx, y), line, font=fnt, fill=fill)
+            if look and look.leaders and c == 0 and last and cell["cs"] == 1 and r >= header_rows:
+                # Dot leaders from the text to the next column, not part of the cell's text.
+                dot = fnt.getlength(". ")
+                start = tx + tl + dot
+                n = int((x1 - 2 - start) / dot)
+                if n > 1:
+                    d.text((ox + start, y), ". " * n, font=fnt, fill=fill)
             left = tx if left is None else min(left, tx)
             right = tx + tl if right is None else max(right, tx + tl)
         blocks[(r, c)] = (ox + left, oy + ty, ox + right, oy + ty + block_h)
 
-    if rng.random() < 0.15:
-        arr = np.asarray(img, dtype=np.int16)
-        arr = arr + np.random.default_rng(rng.randint(0, 1 << 30)).integers(-12, 13, arr.shape, dtype=np.int16)
-        img = Image.fromarray(np.clip(arr, 0, 255).astype(np.uint8))
+    if look is None:
+        if rng.random() < 0.15:
+            arr = np.asarray(img, dtype=np.int16)
+            arr = arr + np.random.default_rng(rng.randint(0, 1 << 30)).integers(-12, 13, arr.shape, dtype=np.int16)
+            img = Image.fromarray(np.clip(arr, 0, 255).astype(np.uint8))
+    elif look.scan:
+        img = scanned(rng, img)
     return img, [ox + x for x in xs], [oy + y for y in ys], blocks
+
+
+def scanned(rng, img):
+    """A scanned or copied look: contrast pulled in, slight blur, grain, sometimes JPEG."""
+    arr = np.asarray(img, dtype=np.float32)
+    lo, hi = rng.randint(0, 70), rng.randint(190, 250)
+    arr = lo + arr * (hi - lo) / 255.0
+    img = Image.fromarray(np.clip(arr, 0, 255).astype(np.uint8))
+    if rng.random() < 0.7:
+        img = img.filter(ImageFilter.GaussianBlur(rng.uniform(0.3, 1.1)))
+    arr = np.asarray(img, dtype=np.float32)
+    arr = arr + np.random.default_rng(rng.randint(0, 1 << 30)).normal(0, rng.uniform(2, 12), arr.shape[:2])[..., None]
+    img = Image.fromarray(np.clip(arr, 0, 255).astype(np.uint8))
+    if rng.random() < 0.4:
+        buf = io.BytesIO()
+        img.save(buf, "JPEG", quality=rng.randint(30, 75))
+        img = Image.open(io.BytesIO(buf.getvalue())).convert("RGB")
+    return img
 
 
 MAPS = ["hspan", "vspan", "ched", "rhed", "srow", "empty"]

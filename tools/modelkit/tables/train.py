@@ -1,13 +1,19 @@
 """Trains the table grid network on generated tables; stops and resumes from a checkpoint.
 
     OPENBLAS_NUM_THREADS=1 OMP_WAIT_POLICY=PASSIVE /usr/bin/python3 tools/modelkit/tables/train.py \\
-        --out RUN_DIR --steps 6000 [--minutes 60] [--threads 4] [--workers 3] [--batch 16]
+        --out RUN_DIR --steps 6000 [--minutes 60] [--threads 4] [--workers 3] [--batch 16] \\
+        [--init WEIGHTS --lr 5e-4 --warmup 50]
 
-Tables are generated on the fly by worker processes (seeds below 10,000,000; evaluation uses
-seeds from 10,000,000 up). RUN_DIR/last.pt (weights, optimiser, step, data position) is
-written every --save-every steps and at the end; an existing one is resumed. The learning
+Tables are generated on the fly by worker processes (looks.sample, plain and new looks mixed;
+seeds below 10,000,000; evaluation uses seeds from 10,000,000 up). RUN_DIR/last.pt (weights,
+optimiser, step, data position) is written every --save-every steps and at the end; an
+existing one is resumed. The learning
 rate warms up and follows a cosine over --steps, so a resumed run keeps its schedule. A file
 RUN_DIR/STOP ends the run at the next step.
+
+--init starts a new run from trained weights (a checkpoint, or an exported TableEncoder's
+model.pt, whose network is its "net" module) with a new optimiser and schedule; a run
+that already has RUN_DIR/last.pt resumes from that instead.
 """
 import argparse
 import math
@@ -20,8 +26,8 @@ import torch
 import torch.nn.functional as F
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import looks  # noqa: E402
 import model as M  # noqa: E402
-import synth  # noqa: E402
 
 
 class Tables(torch.utils.data.IterableDataset):
@@ -33,7 +39,7 @@ class Tables(torch.utils.data.IterableDataset):
         wid, n = (info.id, info.num_workers) if info else (0, 1)
         seed = self.start + wid
         while True:
-            image, (row_sep, col_sep, maps), _ = synth.sample(seed)
+            image, (row_sep, col_sep, maps), _ = looks.sample(seed)
             seed += n
             yield image, row_sep, col_sep, maps
 
@@ -60,6 +66,15 @@ def losses(net, batch):
                                                  row_acc=row_acc.item(), col_acc=col_acc.item())
 
 
+def initial_weights(path):
+    """The network's state dict from a training checkpoint or an exported encoder."""
+    try:
+        encoder = torch.jit.load(path, map_location="cpu")
+    except RuntimeError:
+        return torch.load(path, map_location="cpu")["model"]
+    return {k[len("net."):]: v for k, v in encoder.state_dict().items() if k.startswith("net.")}
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--out", required=True)
@@ -69,6 +84,8 @@ def main():
     ap.add_argument("--workers", type=int, default=3)
     ap.add_argument("--batch", type=int, default=16)
     ap.add_argument("--lr", type=float, default=2e-3)
+    ap.add_argument("--warmup", type=int, default=200)
+    ap.add_argument("--init", help="weights to start from: a checkpoint or an exported TableEncoder model.pt")
     ap.add_argument("--save-every", type=int, default=50)
     args = ap.parse_args()
     torch.set_num_threads(args.threads)
@@ -83,6 +100,9 @@ def main():
         opt.load_state_dict(state["opt"])
         step, seen = state["step"], state["seen"]
         print(f"resumed at step {step}", flush=True)
+    elif args.init:
+        net.load_state_dict(initial_weights(args.init))
+        print(f"starting from {args.init}", flush=True)
     loader = torch.utils.data.DataLoader(Tables(seen), batch_size=args.batch, num_workers=args.workers,
                                          collate_fn=collate, prefetch_factor=4)
 
@@ -95,7 +115,7 @@ def main():
     net.train()
     t0 = time.time()
     for batch in loader:
-        warm = min(1.0, (step + 1) / 200)
+        warm = min(1.0, (step + 1) / args.warmup)
         cosine = 0.5 * (1 + math.cos(math.pi * min(step, args.steps) / args.steps))
         for g in opt.param_groups:
             g["lr"] = args.lr * warm * (0.02 + 0.98 * cosine)
