@@ -22,7 +22,7 @@ from typing import Optional, Tuple
 
 import synth
 
-NEW_SHARE = 0.6
+NEW_SHARE = 0.5
 FAMILIES = ["listing", "small", "financial", "plain"]
 
 
@@ -99,7 +99,7 @@ def choose(rng):
                 justify_last=justify and rng.random() < 0.4,
                 leaders=family == "financial" and rng.random() < (0.7 if mono else 0.3),
                 header_wrap=rng.random() < 0.5,
-                tight=rules in ("none", "columns") and rng.random() < 0.4,
+                tight=rules == "none" and rng.random() < 0.25,
                 widen=0.6 if justify else 0.3,
                 fill=rng.randint(200, 238) if rng.random() < 0.15 else None,
                 dark=rng.random() < 0.2,
