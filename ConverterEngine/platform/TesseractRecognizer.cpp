@@ -108,6 +108,28 @@ struct Straightening {
     }
 };
 
+// Tesseract refuses an image wider or taller than this; a longer one is read reduced.
+constexpr int maxTesseractSide = 32767;
+
+// Pages are thresholded locally and straightened from this many pixels on their shorter
+// side: Leptonica's local threshold and skew sweep need a window of a few pixels around
+// every pixel, and a sliver of an image holds no line of text that they would help.
+constexpr int minLocalThresholdSide = 16;
+
+// The caller's image as Tesseract reads it: reduced to Tesseract's size limit when a
+// side exceeds it (positions are normalised to the image, so boxes come back in the
+// caller's frame either way).
+PixPtr readableImage(const RecognizerImage& image) {
+    PixPtr pix = pixOf(image);
+    const int longer = std::max(image.width, image.height);
+    if (longer <= maxTesseractSide) return pix;
+    const auto factor = static_cast<l_float32>(maxTesseractSide) / static_cast<l_float32>(longer);
+    PixPtr reduced(pixScale(pix.get(), factor, factor));
+    if (!reduced || pixGetWidth(reduced.get()) > maxTesseractSide || pixGetHeight(reduced.get()) > maxTesseractSide)
+        throw EngineError::textRecognition("the image is too large to be recognised");
+    return reduced;
+}
+
 // Leptonica's skew finder trusts a sweep from this confidence on; below this angle
 // turning the page would change nothing Tesseract sees.
 constexpr float minSkewConfidence = 3.0f;
@@ -183,18 +205,22 @@ std::vector<RecognizedLine> TesseractRecognizer::recognize(const RecognizerImage
     // Pages are thresholded locally (Sauvola): one global threshold turns the dim side
     // of a phone photo or an unevenly lit scan black and loses its text, while clean
     // pages read the same either way. Strips keep the global threshold.
-    api.SetVariable("thresholding_method", request.layout == Layout::page ? "2" : "0");
-    const int resolution = std::clamp(static_cast<int>(std::lround(72.0 * request.pixelsPerPoint)), 70, 2400);
+    const PixPtr pix = readableImage(image);
+    const int width = pixGetWidth(pix.get()), height = pixGetHeight(pix.get());
+    const bool local = request.layout == Layout::page && std::min(width, height) >= minLocalThresholdSide;
+    api.SetVariable("thresholding_method", local ? "2" : "0");
+    const double reduction = static_cast<double>(width) / image.width;
+    const int resolution =
+        std::clamp(static_cast<int>(std::lround(72.0 * request.pixelsPerPoint * reduction)), 70, 2400);
     // A page is read straightened: Tesseract's line finding and recogniser lose whole
     // paragraphs on a page turned by a degree or two. Every box is turned back into the
     // caller's image, so callers see the page's own skew and deskew it themselves.
     // Strips are crops of an already deskewed page and are read as they are.
-    const PixPtr pix = pixOf(image);
     api.SetImage(pix.get());
     api.SetSourceResolution(resolution);
-    Straightening turn{0, image.width / 2.0, image.height / 2.0};
+    Straightening turn{0, width / 2.0, height / 2.0};
     PixPtr straightened;
-    if (request.layout == Layout::page) turn.radians = straighteningRadians(api);
+    if (local) turn.radians = straighteningRadians(api);
     if (turn.radians != 0) {
         straightened.reset(pixRotate(pix.get(), static_cast<l_float32>(turn.radians), L_ROTATE_AREA_MAP,
                                      L_BRING_IN_WHITE, 0, 0));
@@ -220,7 +246,7 @@ std::vector<RecognizedLine> TesseractRecognizer::recognize(const RecognizerImage
             PixelBox box;
             it->BoundingBox(tesseract::RIL_TEXTLINE, &box.left, &box.top, &box.right, &box.bottom);
             const double slope = baselineSlope(*it);
-            line.quad = tiltedQuad(box, slope, image.width, image.height, turn);
+            line.quad = tiltedQuad(box, slope, width, height, turn);
             line.confidence = std::clamp(it->Confidence(tesseract::RIL_TEXTLINE) / 100.0, 0.0, 1.0);
             do {
                 if (it->Empty(tesseract::RIL_WORD)) continue;
@@ -231,7 +257,7 @@ std::vector<RecognizedLine> TesseractRecognizer::recognize(const RecognizerImage
                 if (!line.text.empty()) line.text += ' ';
                 const std::size_t begin = line.text.size();
                 line.text += word.get();
-                line.rangeBoxes.push_back({begin, line.text.size(), tiltedQuad(wordBox, slope, image.width, image.height, turn)});
+                line.rangeBoxes.push_back({begin, line.text.size(), tiltedQuad(wordBox, slope, width, height, turn)});
             } while (!it->IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_WORD) &&
                      it->Next(tesseract::RIL_WORD));
             if (!line.text.empty()) lines.push_back(std::move(line));

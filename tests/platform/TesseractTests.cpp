@@ -182,3 +182,36 @@ TEST(TesseractRecognizer, UnevenlyLitPageKeepsItsText) {
     ASSERT_EQ(lines.size(), texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(lines[i].text, texts[i]);
 }
+
+// Slivers and tiny images hold no text and are read as empty pages, not failures;
+// an image longer than Tesseract takes is read reduced, its boxes still in its own
+// normalised frame.
+TEST(TesseractRecognizer, ImagesOfAnySizeAreRead) {
+    if (!std::filesystem::exists(TesseractLanguages::dataDirectory() / "eng.traineddata"))
+        GTEST_SKIP() << "Tesseract English data (eng.traineddata) is not installed";
+    TextRecognizer::Request request;
+    request.languages = {"en-US"};
+    struct Size {
+        const char* name;
+        int width, height;
+    };
+    for (const Size& size : {Size{"one pixel", 1, 1}, Size{"two pixels", 2, 2}, Size{"thin row", 400, 1},
+                             Size{"thin column", 1, 400}, Size{"long thin row", 40000, 2}}) {
+        SCOPED_TRACE(size.name);
+        const GrayRaster blank = GrayRaster::filled(size.width, size.height, 255);
+        EXPECT_TRUE(TesseractRecognizer::shared()
+                        .recognize({blank.pixels.data(), blank.width, blank.height, 1}, request)
+                        .empty());
+    }
+
+    GrayRaster banner = GrayRaster::filled(40000, 300, 255);
+    SansFont::draw(banner, "A banner longer than any page", 160, 30000, 200, 0);
+    request.pixelsPerPoint = 300.0 / 72.0;
+    const auto lines =
+        TesseractRecognizer::shared().recognize({banner.pixels.data(), banner.width, banner.height, 1}, request);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].text, "A banner longer than any page");
+    EXPECT_NEAR(lines[0].quad.boundingBox.minX, 30000.0 / 40000.0, 0.01);
+    EXPECT_LT(lines[0].quad.boundingBox.minY, 1.0 - 200.0 / 300.0);  // the baseline lies inside the box
+    EXPECT_GT(lines[0].quad.boundingBox.maxY, 1.0 - 200.0 / 300.0);
+}
