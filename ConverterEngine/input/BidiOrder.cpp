@@ -21,28 +21,55 @@ bool hasRightToLeft(std::u16string_view text) {
     return false;
 }
 
-std::optional<Reordered> fromVisual(std::u16string_view visual) {
-    const auto length = static_cast<int32_t>(visual.size());
+bool readsRightToLeft(std::u16string_view text) {
+    const auto length = static_cast<int32_t>(text.size());
     int rightToLeft = 0;
     int leftToRight = 0;
     for (int32_t i = 0; i < length;) {
         UChar32 c;
-        U16_NEXT(visual.data(), i, length, c);
+        U16_NEXT(text.data(), i, length, c);
         if (isRightToLeft(static_cast<char32_t>(c))) {
             ++rightToLeft;
         } else if (u_charDirection(c) == U_LEFT_TO_RIGHT) {
             ++leftToRight;
         }
     }
-    if (rightToLeft == 0) return std::nullopt;
+    return rightToLeft > 0 && rightToLeft >= leftToRight;
+}
+
+namespace {
+
+bool isDigit(char16_t c) {
+    const UCharDirection direction = u_charDirection(c);
+    return direction == U_EUROPEAN_NUMBER || direction == U_ARABIC_NUMBER;
+}
+
+// The line as the reordering classifies it: a plus or minus sign drawn just left of a
+// digit is the sign of the number that follows, so it is read as one of its digits and
+// stays in front of it (the bidi algorithm would put a lone sign after the number).
+std::u16string withSignsAsDigits(std::u16string_view visual) {
+    std::u16string out(visual);
+    for (std::size_t i = 0; i + 1 < out.size(); ++i) {
+        const char16_t c = out[i];
+        if ((c == u'-' || c == u'+' || c == u'\u2212') && isDigit(visual[i + 1])) out[i] = u'0';
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<Reordered> fromVisual(std::u16string_view visual) {
+    const auto length = static_cast<int32_t>(visual.size());
+    if (!hasRightToLeft(visual)) return std::nullopt;
+    const std::u16string classified = withSignsAsDigits(visual);
 
     UErrorCode status = U_ZERO_ERROR;
     icu::LocalUBiDiPointer bidi(ubidi_open());
     if (!bidi.isValid()) return std::nullopt;
     ubidi_setReorderingMode(bidi.getAlias(), UBIDI_REORDER_INVERSE_LIKE_DIRECT);
     // A line mostly of right-to-left letters is a right-to-left paragraph line.
-    const UBiDiLevel level = rightToLeft >= leftToRight ? 1 : 0;
-    ubidi_setPara(bidi.getAlias(), visual.data(), length, level, nullptr, &status);
+    const UBiDiLevel level = readsRightToLeft(visual) ? 1 : 0;
+    ubidi_setPara(bidi.getAlias(), classified.data(), length, level, nullptr, &status);
     if (U_FAILURE(status)) return std::nullopt;
 
     Reordered result;
@@ -55,8 +82,11 @@ std::optional<Reordered> fromVisual(std::u16string_view visual) {
     ubidi_getVisualMap(bidi.getAlias(), map.data(), &status);
     if (U_FAILURE(status)) return std::nullopt;
     result.source.assign(map.begin(), map.end());
-    for (int source : result.source) {
+    for (std::size_t i = 0; i < result.source.size(); ++i) {
+        const int source = result.source[i];
         if (source < 0 || source >= length) return std::nullopt;
+        const auto from = static_cast<std::size_t>(source);
+        if (classified[from] != visual[from]) result.text[i] = visual[from];
     }
     return result;
 }

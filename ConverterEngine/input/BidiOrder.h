@@ -23,6 +23,10 @@ bool isRightToLeft(char32_t c);
 // Whether the text holds a right-to-left letter.
 bool hasRightToLeft(std::u16string_view text);
 
+// Whether the text reads right to left: it holds right-to-left letters, and no fewer of
+// them than left-to-right ones.
+bool readsRightToLeft(std::u16string_view text);
+
 // The line in reading order; none when it holds no right-to-left letter (its order
 // stands) or when ICU cannot reorder it.
 std::optional<Reordered> fromVisual(std::u16string_view visual);

@@ -46,6 +46,9 @@ INSTANTIATE_TEST_SUITE_P(
         BidiCase{"hebrew_with_number", u"2024 \u05EA\u05E0\u05E9", u"\u05E9\u05E0\u05EA 2024"},
         // A Latin word inside a Hebrew line stays as it is.
         BidiCase{"latin_inside", u"\u05DD\u05D5\u05DC\u05E9 PDF \u05D1\u05D5\u05D8", u"\u05D8\u05D5\u05D1 PDF \u05E9\u05DC\u05D5\u05DD"},
+        // "הכל -1.7" (total -1.7), "+2" and "5-3": a sign drawn before a number stays
+        // in front of it; between two numbers it stays between them.
+        BidiCase{"signed_numbers", u"-1.7 +2 5-3 \u05DC\u05DB\u05D4", u"\u05D4\u05DB\u05DC 5-3 +2 -1.7"},
         // "(שלום)" as drawn: the glyph at the left is the closing bracket, mirrored.
         BidiCase{"brackets", u"(\u05DD\u05D5\u05DC\u05E9)", u"(\u05E9\u05DC\u05D5\u05DD)"}),
     [](const ::testing::TestParamInfo<BidiCase>& info) { return std::string(info.param.name); });
