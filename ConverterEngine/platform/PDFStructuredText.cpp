@@ -4,14 +4,18 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include <unicode/uchar.h>
 #include <unicode/utf16.h>
 
 #include "input/BidiOrder.h"
+#include "input/LineCuts.h"
 #include "platform/MuPDF.h"
 
 namespace ce::PDFStructuredText {
@@ -30,6 +34,18 @@ std::u16string_view ligatureLetters(int c) {
         case 0xFB06: return u"st";
         default: return {};
     }
+}
+
+// The quad's extent along a direction.
+std::pair<double, double> extentAlong(const fz_quad& q, fz_point direction) {
+    double low = INFINITY;
+    double high = -INFINITY;
+    for (const fz_point p : {q.ul, q.ur, q.ll, q.lr}) {
+        const double at = p.x * direction.x + p.y * direction.y;
+        low = std::min(low, at);
+        high = std::max(high, at);
+    }
+    return {low, high};
 }
 
 fz_point between(fz_point a, fz_point b, float t) { return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}; }
@@ -52,6 +68,8 @@ public:
     void addLine(const fz_stext_line& line) {
         const int start = static_cast<int>(view_.text.size());
         along_.clear();
+        extents_.clear();
+        direction_ = line.dir;
         for (const fz_stext_char* ch = line.first_char; ch; ch = ch->next) {
             if (ch->c == ' ' && static_cast<int>(view_.text.size()) > start && view_.text.back() == u' ') {
                 widenLastBox(ch->quad);
@@ -61,19 +79,21 @@ public:
             const std::u16string_view letters = ligatureLetters(ch->c);
             const double position = ch->origin.x * line.dir.x + ch->origin.y * line.dir.y;
             if (letters.empty()) {
-                addCharacter(ch->c, ch->quad, position);
+                addCharacter(ch->c, ch->quad, position, ch->size);
                 continue;
             }
             const int n = static_cast<int>(letters.size());
-            for (int k = 0; k < n; ++k) addCharacter(letters[k], quadPart(ch->quad, k, n), position);
+            for (int k = 0; k < n; ++k) addCharacter(letters[k], quadPart(ch->quad, k, n), position, ch->size);
         }
         const int end = static_cast<int>(view_.text.size());
         if (end == start) return;
-        readInLogicalOrder(start, end);
-        view_.lines.push_back({{{start, end - start}}});
-        view_.text.push_back(u'\n');
-        view_.boxes.push_back(std::nullopt);
-        glyphOf_.push_back(-1);
+        const std::u16string_view text = std::u16string_view(view_.text).substr(start, end - start);
+        const std::vector<LineCuts::Part> parts = LineCuts::parts(extents_, BidiOrder::readsRightToLeft(text));
+        if (parts.size() == 1) {
+            closeLine(start);
+        } else {
+            cutLine(start, parts);
+        }
     }
 
     // The view without the characters of earlier copies of glyphs drawn again; a line
@@ -124,15 +144,18 @@ private:
         last = last ? last->unionWith(boxOf(quad)) : boxOf(quad);
     }
 
-    // `position` is the glyph's origin along the line's direction.
-    void addCharacter(int c, const fz_quad& quad, double position) {
+    // `position` is the glyph's origin along the line's direction, `size` its font size.
+    void addCharacter(int c, const fz_quad& quad, double position, double size) {
         const bool scalar = c >= 0 && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
         const char32_t code = scalar ? static_cast<char32_t>(c) : U'\uFFFD';
         const PageTextView::Rect box = boxOf(quad);
+        const auto [low, high] = extentAlong(quad, direction_);
+        const LineCuts::Glyph extent{!u_isUWhiteSpace(static_cast<UChar32>(code)), low, high, size};
         if (code < 0x10000) {
             view_.text.push_back(static_cast<char16_t>(code));
             view_.boxes.push_back(box);
             along_.push_back(position);
+            extents_.push_back(extent);
             glyphOf_.push_back(currentGlyph_);
             return;
         }
@@ -143,8 +166,41 @@ private:
         view_.boxes.push_back(box);
         along_.push_back(position);
         along_.push_back(position);
+        extents_.push_back(extent);
+        extents_.push_back(extent);
         glyphOf_.push_back(currentGlyph_);
         glyphOf_.push_back(currentGlyph_);
+    }
+
+    // Ends the line that starts at `start`: puts it into reading order and adds it to the view.
+    void closeLine(int start) {
+        const int end = static_cast<int>(view_.text.size());
+        readInLogicalOrder(start, end);
+        view_.lines.push_back({{{start, end - start}}});
+        view_.text.push_back(u'\n');
+        view_.boxes.push_back(std::nullopt);
+        glyphOf_.push_back(-1);
+    }
+
+    // Writes the current line, from `start` on, again as its parts in the given order,
+    // each a line of its own.
+    void cutLine(int start, const std::vector<LineCuts::Part>& parts) {
+        const auto first = static_cast<std::size_t>(start);
+        const std::u16string text = view_.text.substr(first);
+        const std::vector<std::optional<PageTextView::Rect>> boxes(view_.boxes.begin() + start, view_.boxes.end());
+        const std::vector<int> glyphNumbers(glyphOf_.begin() + start, glyphOf_.end());
+        const std::vector<double> along = along_;
+        view_.text.resize(first);
+        view_.boxes.resize(first);
+        glyphOf_.resize(first);
+        for (const LineCuts::Part& part : parts) {
+            const int from = static_cast<int>(view_.text.size());
+            view_.text.append(text, static_cast<std::size_t>(part.from), static_cast<std::size_t>(part.to - part.from));
+            view_.boxes.insert(view_.boxes.end(), boxes.begin() + part.from, boxes.begin() + part.to);
+            glyphOf_.insert(glyphOf_.end(), glyphNumbers.begin() + part.from, glyphNumbers.begin() + part.to);
+            along_.assign(along.begin() + part.from, along.begin() + part.to);
+            closeLine(from);
+        }
     }
 
     // A line with right-to-left letters that the PDF stores as drawn (its right-to-left
@@ -231,6 +287,8 @@ private:
     PageTextView view_;
     std::map<std::tuple<int, std::int64_t, std::int64_t>, std::vector<Glyph>> placed_;
     std::vector<double> along_;  // per position of the current line: its glyph's place along the line
+    std::vector<LineCuts::Glyph> extents_;  // per position of the current line: where its glyph lies
+    fz_point direction_{1, 0};              // the current line's direction
     std::vector<int> glyphOf_;   // per position of the text: the number of its glyph, -1 for line breaks
     std::vector<bool> droppedGlyphs_;  // per glyph: an earlier copy of a glyph drawn again
     int currentGlyph_ = -1;

@@ -1,7 +1,9 @@
 // Reads a PDF page's text through MuPDF's structured text into a PageTextView.
 //
 // The page string holds every structured-text line followed by a line break; each line
-// is one piece with one range. Ligatures (U+FB00 to U+FB06) are expanded into their
+// is one piece with one range. A line whose text lies far apart with nothing between
+// (LineCuts: table columns that MuPDF joins without a space) is cut into parts, each
+// read as a line of its own, in reading order. Ligatures (U+FB00 to U+FB06) are expanded into their
 // letters, each given an equal share of the ligature's box; spaces, written or inserted
 // by MuPDF between words, are kept with their boxes (a space that MuPDF adds right after
 // a written one widens that one instead). Characters entirely outside the

@@ -153,3 +153,16 @@ TEST(PDFPageTextLayer, CorpusPagesGiveReadingSizedLinesAndWordsOnThePage) {
     }
     EXPECT_GT(pagesWithText, 20);
 }
+
+// The numbers of a right-to-left table row that the reader writes without spaces between
+// them, and between them and the row's label, are words and lines of their own.
+TEST(PDFPageTextLayer, NumbersOfRightToLeftTableColumnsAreWordsOfTheirOwn) {
+    const auto text = textLayerOf(TestPage{
+        .mediaBox = "0 0 400 300",
+        .content = "BT /F1 10 Tf 50 200 Td [(12.6)-3806(3.2)-3091(-3.0)] TJ ET BT /F1 10 Tf 300 200 Td (DCBA) Tj ET",
+        .resources = ce::testing::hebrewFont});
+    ASSERT_TRUE(text);
+    const std::string peace = "\u05E9\u05DC\u05D5\u05DD";
+    EXPECT_EQ(texts(text->words), (std::vector<std::string>{"12.6", "3.2", peace, "-3.0"}));
+    EXPECT_EQ(texts(text->lines), (std::vector<std::string>{"12.6", "3.2", peace, "-3.0"}));
+}

@@ -20,6 +20,12 @@ struct TestPage {
     std::string resources;  // the page's resource dictionary, none when empty
 };
 
+// Page resources with Helvetica as /F1, its codes A to D drawing the Hebrew letters of
+// "שלום" (peace) from the first to the last: "(DCBA) Tj" draws the word as it is shown.
+inline const std::string hebrewFont =
+    "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica "
+    "/Encoding << /Type /Encoding /Differences [65 /afii57689 /afii57676 /afii57669 /afii57677] >> >> >> >>";
+
 // A PDF 1.4 file with the given pages and a correct cross-reference table.
 inline std::string makePDF(const std::vector<TestPage>& pages) {
     std::vector<std::string> objects;

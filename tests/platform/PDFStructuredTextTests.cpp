@@ -103,14 +103,34 @@ TEST(PDFStructuredText, ReadsTextDrawnTwiceOverItselfOnce) {
 // first letter; each letter keeps its own box. Codes A to D draw the letters of
 // "שלום" (peace).
 TEST(PDFStructuredText, RightToLeftTextDrawnLeftToRightReadsInLogicalOrder) {
-    const std::string hebrew =
-        "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica "
-        "/Encoding << /Type /Encoding /Differences [65 /afii57689 /afii57676 /afii57669 /afii57677] >> >> >> >>";
     const PageTextView view = viewOf(TestPage{.mediaBox = "0 0 400 300",
                                               .content = "BT /F1 20 Tf 50 200 Td (DCBA) Tj ET BT /F1 20 Tf 50 150 Td (AB x) Tj ET",
-                                              .resources = hebrew});
+                                              .resources = ce::testing::hebrewFont});
     // A right-to-left line read from the right: the Latin letter at its right end comes first.
     EXPECT_EQ(view.text, u"\u05E9\u05DC\u05D5\u05DD\nx \u05DC\u05E9\n");
     ASSERT_TRUE(view.boxes[0] && view.boxes[3]);
     EXPECT_GT(view.boxes[0]->minX, view.boxes[3]->minX);  // the first letter stands at the right
+}
+
+// A right-to-left table row: the reader puts the label (codes A to D, "שלום") and the
+// numbers of the columns into one line with nothing between them. The line is cut where
+// they lie apart, its parts read from the right; a number ending in a space before the
+// label stays with it, its sign in front. Hebrew set with a letter spacing of 0.3 em,
+// which the reader also writes without spaces, stays one word.
+TEST(PDFStructuredText, CutsRightToLeftLinesWhereTheirTextLiesApart) {
+    const PageTextView view = viewOf(TestPage{
+        .mediaBox = "0 0 400 300",
+        .content = "BT /F1 10 Tf 300 200 Td (DCBA) Tj ET BT /F1 10 Tf 50 200 Td [(2.6)-3806(3.2)-3091(-3.0)] TJ ET "
+                   "BT /F1 10 Tf 50 150 Td [(2.6)-3806(-1.7)] TJ ET BT /F1 10 Tf 150 150 Td (  DCBA) Tj ET "
+                   "BT /F1 10 Tf 3 Tc 50 100 Td (DCBA) Tj ET",
+        .resources = ce::testing::hebrewFont});
+    const std::u16string peace = u"\u05E9\u05DC\u05D5\u05DD";
+    EXPECT_EQ(view.text, peace + u"\n-3.0\n3.2\n2.6\n" + peace + u" -1.7\n2.6\n" + peace + u"\n");
+    ASSERT_EQ(view.lines.size(), 7u);
+    // Every character keeps its own box: "-3.0" stands between "3.2" and the label.
+    const auto minus = view.text.find(u"-3.0");
+    const auto three = view.text.find(u"3.2");
+    ASSERT_TRUE(view.boxes[minus] && view.boxes[three] && view.boxes[0]);
+    EXPECT_GT(view.boxes[minus]->minX, view.boxes[three]->maxX);
+    EXPECT_GT(view.boxes[0]->minX, view.boxes[minus]->maxX);
 }
