@@ -1,5 +1,6 @@
 #include "input/DeskewedPage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -11,6 +12,15 @@ DeskewedPage::DeskewedPage(std::shared_ptr<const PageSource> base, double degree
 RGBImage DeskewedPage::rotate(const RGBImage& image, double degrees) {
     const double radians = degrees * std::numbers::pi / 180;
     if (!std::isfinite(radians) || image.width < 1 || image.height < 1) return image;
+    if (std::abs(std::remainder(degrees, 360.0)) == 180) {
+        // A half turn maps pixels onto pixels: the last pixel comes first.
+        RGBImage out = image;
+        const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
+        for (std::size_t i = 0; i < count; ++i)
+            std::copy_n(image.pixels.begin() + static_cast<std::ptrdiff_t>(3 * (count - 1 - i)), 3,
+                        out.pixels.begin() + static_cast<std::ptrdiff_t>(3 * i));
+        return out;
+    }
     const double c = std::cos(radians);
     const double s = std::sin(radians);
     const double cx = image.width * 0.5;

@@ -16,6 +16,7 @@ public:
 
     // The image turned by `degrees` about its centre, counter-clockwise for positive
     // values as displayed, bilinearly sampled; same size, areas it leaves uncovered white.
+    // A half turn (a page drawn or scanned upside down) moves the pixels exactly.
     static RGBImage rotate(const RGBImage& image, double degrees);
 
     const std::shared_ptr<const PageSource>& base() const { return base_; }

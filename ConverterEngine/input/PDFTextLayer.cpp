@@ -484,6 +484,7 @@ std::optional<PageText> read(const PageTextView& view) {
     cells.lines = lineCells(view, all, finalGroups(view.text, groups, all, unrotated), repair);
     if (cells.lines.empty()) return std::nullopt;
     cells.words = wordCells(view, flat, repair);
+    cells.halfTurned = view.halfTurned;
     return cells;
 }
 

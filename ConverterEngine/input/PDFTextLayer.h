@@ -4,7 +4,8 @@
 // page's typical text, closes the spaces of letter-spaced words (LetterSpacing) and maps
 // every box into displayed page points with the origin at the top left. Every cell has
 // confidence 1.0 and is not from recognition. A page with fewer than 10 visible
-// characters, or without any line, has no text layer. Pure functions throughout: the
+// characters, or without any line, has no text layer. A half-turned view gives a
+// half-turned text layer. Pure functions throughout: the
 // steps below are exposed so that each can be checked on its own.
 #pragma once
 

@@ -5,7 +5,9 @@
 // `lines` are the reader's line pieces, each a list of ranges of `text`. `boxes` holds
 // one optional box per position (absent for characters without a glyph, such as the
 // line breaks between pieces). Boxes and the crop box are in unrotated page space,
-// y growing upwards; `rotation` is the page's display rotation in degrees.
+// y growing upwards; `rotation` is the page's display rotation in degrees. On a page
+// whose content is drawn upside down (`halfTurned`), boxes are given as on the page
+// turned by a half turn about the crop box's centre, where that content reads upright.
 // Callers may hand in any values: ranges that are negative or reach past the text,
 // and missing boxes, are ignored by the analyses.
 #pragma once
@@ -46,6 +48,7 @@ struct PageTextView {
     std::vector<std::optional<Rect>> boxes;
     int rotation = 0;
     Rect cropBox;
+    bool halfTurned = false;
 
     // The union of the boxes of positions [start, end); none when no position there has one.
     std::optional<Rect> bounds(int start, int end) const;

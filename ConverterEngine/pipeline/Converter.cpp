@@ -29,6 +29,9 @@ void checkCancelled(const Converter::IsCancelled& isCancelled) {
     if (isCancelled && isCancelled()) throw CancellationError();
 }
 
+// Degrees of the turn that puts a page drawn upside down upright.
+constexpr double halfTurn = 180;
+
 bool isTableLike(DocLabel label) { return label == DocLabel::table || label == DocLabel::documentIndex; }
 
 // Where the page's text came from, and the recognition it was built from.
@@ -156,6 +159,12 @@ ChosenText chooseText(const std::shared_ptr<const PageSource>& page, const Visio
     chosen.page = page;
     if (!recognition) {
         chosen.text = std::move(*layer);
+        // A page drawn upside down is read turned by a half turn, like a skewed scan
+        // turned straight, so that its renders agree with its text.
+        if (chosen.text.halfTurned) {
+            chosen.page = std::make_shared<DeskewedPage>(page, halfTurn);
+            chosen.deskewDegrees = halfTurn;
+        }
         return chosen;
     }
     const StepTimer timer(timings, "text");

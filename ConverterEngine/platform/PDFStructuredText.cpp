@@ -59,10 +59,11 @@ fz_quad quadPart(const fz_quad& q, int k, int n) {
 
 class ViewBuilder {
 public:
-    ViewBuilder(const PDFPage& page, fz_matrix toPageSpace) : toPageSpace_(toPageSpace) {
+    ViewBuilder(const PDFPage& page, fz_matrix toPageSpace, bool halfTurned) : toPageSpace_(toPageSpace) {
         const PDFRect crop = page.cropBox();
         view_.cropBox = {crop.x0, crop.y0, crop.x1, crop.y1};
         view_.rotation = page.rotation();
+        view_.halfTurned = halfTurned;
     }
 
     void addLine(const fz_stext_line& line) {
@@ -105,6 +106,7 @@ public:
         PageTextView out;
         out.cropBox = view_.cropBox;
         out.rotation = view_.rotation;
+        out.halfTurned = view_.halfTurned;
         for (const PageTextView::Line& line : view_.lines) {
             const PageTextView::Range range = line.ranges.front();
             const int start = static_cast<int>(out.text.size());
@@ -132,9 +134,15 @@ public:
     }
 
 private:
+    // Content drawn upside down is read on the page turned by a half turn about the crop
+    // box's centre, where it runs left to right and top to bottom; the turn is taken in
+    // double precision, which keeps the boxes of huge pages as precise as MuPDF's own.
     PageTextView::Rect boxOf(const fz_quad& quad) const {
         const fz_rect r = fz_rect_from_quad(fz_transform_quad(quad, toPageSpace_));
-        return {r.x0, r.y0, r.x1, r.y1};
+        if (!view_.halfTurned) return {r.x0, r.y0, r.x1, r.y1};
+        const PageTextView::Rect& crop = view_.cropBox;
+        return {crop.minX + crop.maxX - r.x1, crop.minY + crop.maxY - r.y1, crop.minX + crop.maxX - r.x0,
+                crop.minY + crop.maxY - r.y0};
     }
 
     // MuPDF adds a space of its own after a written one when character spacing leaves a
@@ -294,6 +302,29 @@ private:
     int currentGlyph_ = -1;
 };
 
+// Whether most of the page's visible characters lie on lines drawn upside down as the
+// page is displayed: running right to left (baseline direction about (-1, 0)) with the
+// tops of their glyphs pointing down the page. Mirrored text, running right to left
+// with upright glyphs, does not count.
+bool drawnUpsideDown(const fz_stext_page& text) {
+    constexpr float leftwards = -0.9f;
+    long visible = 0;
+    long upsideDown = 0;
+    for (const fz_stext_block* block = text.first_block; block; block = block->next) {
+        if (block->type != FZ_STEXT_BLOCK_TEXT) continue;
+        for (const fz_stext_line* line = block->u.t.first_line; line; line = line->next) {
+            const bool turned = line->wmode == 0 && line->dir.x < leftwards;
+            for (const fz_stext_char* ch = line->first_char; ch; ch = ch->next) {
+                if (ch->c < 0 || ch->c > 0x10FFFF || u_isUWhiteSpace(ch->c)) continue;
+                ++visible;
+                // Displayed space grows downwards: an upright glyph's top lies above its foot.
+                if (turned && ch->quad.ul.y > ch->quad.ll.y) ++upsideDown;
+            }
+        }
+    }
+    return 2 * upsideDown > visible;
+}
+
 // The page's structured text with `transform` applied after the page's own; C-style so
 // that it may run under fz_try.
 fz_stext_page* collectText(fz_context* ctx, fz_page* page, fz_matrix transform, const fz_stext_options* options) {
@@ -342,7 +373,7 @@ PageTextView read(const PDFPage& page) {
     });
 
     try {
-        ViewBuilder builder(page, fz_invert_matrix(oriented));
+        ViewBuilder builder(page, fz_invert_matrix(oriented), drawnUpsideDown(*text));
         for (const fz_stext_block* block = text->first_block; block; block = block->next) {
             if (block->type != FZ_STEXT_BLOCK_TEXT) continue;
             for (const fz_stext_line* line = block->u.t.first_line; line; line = line->next) builder.addLine(*line);

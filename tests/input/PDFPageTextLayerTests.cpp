@@ -65,7 +65,7 @@ TEST(PDFPageTextLayer, RotatedPagesGiveTheSameWordsTurnedWithThePage) {
     ASSERT_TRUE(upright);
     const double w = 400;
     const double h = 300;
-    for (int rotation : {90, 180, 270}) {
+    for (int rotation : {90, 270}) {
         const auto turned = textLayerOf(spacedPage(std::to_string(rotation)));
         ASSERT_TRUE(turned) << rotation;
         ASSERT_EQ(texts(turned->words), texts(upright->words)) << rotation;
@@ -73,14 +73,63 @@ TEST(PDFPageTextLayer, RotatedPagesGiveTheSameWordsTurnedWithThePage) {
             const BBox& u = upright->words[i].bbox;
             // The upright box in unrotated page space (y upwards), turned clockwise.
             const double x0 = u.l, x1 = u.r, y0 = h - u.b, y1 = h - u.t;
-            const BBox expected = rotation == 90    ? BBox{y0, x0, y1, x1}
-                                  : rotation == 180 ? BBox{w - x1, y0, w - x0, y1}
-                                                    : BBox{h - y1, w - x1, h - y0, w - x0};
+            const BBox expected = rotation == 90 ? BBox{y0, x0, y1, x1} : BBox{h - y1, w - x1, h - y0, w - x0};
             const BBox& t = turned->words[i].bbox;
             EXPECT_NEAR(t.l, expected.l, 0.01) << rotation;
             EXPECT_NEAR(t.t, expected.t, 0.01) << rotation;
             EXPECT_NEAR(t.r, expected.r, 0.01) << rotation;
             EXPECT_NEAR(t.b, expected.b, 0.01) << rotation;
+        }
+    }
+}
+
+// Text that shows upside down, drawn so or on a page displayed with a half turn, reads
+// as the upright page, its boxes on the page turned back; mirrored text, a turned
+// minority and turned content that /Rotate 180 shows upright (read as it shows) stand.
+TEST(PDFPageTextLayer, PagesDrawnUpsideDownReadOnTheHalfTurnedPage) {
+    const std::string lines = "BT /F1 12 Tf 50 250 Td (First line of the page) Tj 0 -20 Td (Second line follows) Tj "
+                              "0 -20 Td (Third line ends it) Tj ET";
+    const std::string halfTurned = "q -1 0 0 -1 400 300 cm " + lines + " Q";
+    const std::string turnedNote = "q -1 0 0 -1 400 300 cm BT /F1 12 Tf 50 50 Td (note) Tj ET Q";
+    TestPage upright = spacedPage("");
+    upright.content = lines;
+    const auto reference = textLayerOf(upright);
+    ASSERT_TRUE(reference);
+    ASSERT_EQ(texts(reference->lines),
+              (std::vector<std::string>{"First line of the page", "Second line follows", "Third line ends it"}));
+    EXPECT_FALSE(reference->halfTurned);
+
+    struct Case {
+        const char* name;
+        std::string rotate;
+        std::string content;
+        bool readsAsUpright;  // the same lines, words and boxes as the upright page
+        bool halfTurned;
+    };
+    const Case cases[] = {
+        {"drawn upside down", "", halfTurned, true, true},
+        {"upright on a page displayed with a half turn", "180", lines, true, true},
+        {"upside down on a page displayed with a half turn", "180", halfTurned, true, false},
+        {"mirrored", "", "q -1 0 0 1 400 0 cm " + lines + " Q", false, false},
+        {"a turned note beside upright text", "", lines + " " + turnedNote, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestPage page = spacedPage(c.rotate);
+        page.content = c.content;
+        const auto text = textLayerOf(page);
+        ASSERT_TRUE(text);
+        EXPECT_EQ(text->halfTurned, c.halfTurned);
+        if (!c.readsAsUpright) continue;
+        ASSERT_EQ(texts(text->lines), texts(reference->lines));
+        ASSERT_EQ(texts(text->words), texts(reference->words));
+        for (std::size_t i = 0; i < reference->words.size(); ++i) {
+            const BBox& u = reference->words[i].bbox;
+            const BBox& t = text->words[i].bbox;
+            EXPECT_NEAR(t.l, u.l, 0.01);
+            EXPECT_NEAR(t.t, u.t, 0.01);
+            EXPECT_NEAR(t.r, u.r, 0.01);
+            EXPECT_NEAR(t.b, u.b, 0.01);
         }
     }
 }

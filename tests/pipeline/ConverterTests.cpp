@@ -6,8 +6,11 @@
 #include "core/ConversionError.h"
 #include "core/EngineError.h"
 #include "input/PageSource.h"
+#include "input/TestFiles.h"
 #include "models/ModelSet.h"
 #include "pipeline/Converter.h"
+#include "pipeline/PDFPageSource.h"
+#include "platform/ImageFile.h"
 #include "pipeline/PlatformServices.h"
 #include "testsupport/StandInModels.h"
 
@@ -162,4 +165,58 @@ TEST_F(ConverterPipeline, MissingTableModelFailsOnlyPagesWithTables) {
 TEST_F(ConverterPipeline, CancellationAfterTheTextStep) {
     StandInModels::writeLayoutDetector(root / "models", layout({}));
     EXPECT_THROW(converter().convert(page, {}, [] { return true; }), CancellationError);
+}
+
+namespace {
+// Six lines of text (over 300 visible characters) at the top of a 400 x 300 point page
+// and a black square at the lower right, drawn upright or turned by a half turn.
+std::shared_ptr<const PageSource> squareAndLinesPage(const ce::testing::ScratchFolder& folder, bool halfTurned) {
+    std::string content = "BT /F1 9 Tf 20 270 Td";
+    for (int line = 1; line <= 6; ++line)
+        content += " (Line " + std::to_string(line) + " of the page, written out to fill its width.) Tj 0 -12 Td";
+    content += " ET 0 0 0 rg 280 20 100 100 re f";
+    if (halfTurned) content = "q -1 0 0 -1 400 300 cm " + content + " Q";
+    const std::string pdf = ce::testing::makePDF(
+        {{.mediaBox = "0 0 400 300",
+          .content = content,
+          .resources = "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>"}});
+    const auto document = PDFDocument::open(folder.write(halfTurned ? "turned.pdf" : "upright.pdf", pdf));
+    return std::make_shared<PDFPageSource>(document->page(0));
+}
+
+double meanOfPNG(const ce::testing::ScratchFolder& folder, const Data& png) {
+    const RGBImage image =
+        ImageFile::decode(folder.write("crop.png", std::string(png.begin(), png.end())), 0, 0);
+    double sum = 0;
+    for (std::uint8_t v : image.pixels) sum += v;
+    return image.pixels.empty() ? 255 : sum / static_cast<double>(image.pixels.size());
+}
+}  // namespace
+
+// A page drawn upside down is read turned by a half turn: text, regions and picture
+// crops come out as from the upright page, and the turn is reported like a deskew.
+TEST_F(ConverterPipeline, PageDrawnUpsideDownReadsLikeTheUprightPage) {
+    StandInModels::writeLayoutDetector(root / "models", layout({{DocLabel::text, 0.475f, 0.2f, 0.85f, 0.3f},
+                                                                {DocLabel::picture, 0.825f, 0.7667f, 0.25f, 0.3333f}}));
+    const ce::testing::ScratchFolder folder;
+    const PageResult upright = converter().convert(squareAndLinesPage(folder, false), {}, [] { return false; });
+    const PageResult turned = converter().convert(squareAndLinesPage(folder, true), {}, [] { return false; });
+    EXPECT_FALSE(upright.deskewDegrees);
+    EXPECT_EQ(turned.deskewDegrees, 180.0);
+    EXPECT_FALSE(turned.usedOCR);
+    ASSERT_EQ(turned.page.body.size(), upright.page.body.size());
+    ASSERT_FALSE(upright.page.body.empty());
+    EXPECT_EQ(upright.page.body.front().text.rfind("Line 1 of the page", 0), 0u) << upright.page.body.front().text;
+    for (std::size_t i = 0; i < upright.page.body.size(); ++i) {
+        const DocElement& u = upright.page.body[i];
+        const DocElement& t = turned.page.body[i];
+        EXPECT_EQ(t.kind, u.kind);
+        EXPECT_EQ(t.text, u.text);
+        EXPECT_NEAR(t.bbox.l, u.bbox.l, 0.5);
+        EXPECT_NEAR(t.bbox.t, u.bbox.t, 0.5);
+    }
+    ASSERT_EQ(upright.crops.size(), 1u);
+    ASSERT_EQ(turned.crops.size(), 1u);
+    EXPECT_LT(meanOfPNG(folder, upright.crops.begin()->second), 64);
+    EXPECT_LT(meanOfPNG(folder, turned.crops.begin()->second), 64);
 }

@@ -67,14 +67,21 @@ TEST(PDFStructuredText, BoxesStayInUnrotatedPageSpaceOnRotatedAndCroppedPages) {
         const PageTextView turned = viewOf(textPage(rotate, "20 10 380 290"));
         EXPECT_EQ(turned.rotation, std::stoi(rotate));
         EXPECT_EQ(turned.cropBox, (PageTextView::Rect{20, 10, 380, 290}));
+        // Shown with a half turn the text stands upside down, so the view is half-turned:
+        // its boxes are turned about the crop box's centre (200, 150).
+        const bool halfTurned = std::string(rotate) == "180";
+        EXPECT_EQ(turned.halfTurned, halfTurned) << rotate;
         ASSERT_EQ(turned.text, upright.text) << rotate;
         for (std::size_t p = 0; p < upright.boxes.size(); ++p) {
             ASSERT_EQ(turned.boxes[p].has_value(), upright.boxes[p].has_value());
             if (!upright.boxes[p]) continue;
-            EXPECT_NEAR(turned.boxes[p]->minX, upright.boxes[p]->minX, 0.01) << rotate << " at " << p;
-            EXPECT_NEAR(turned.boxes[p]->minY, upright.boxes[p]->minY, 0.01) << rotate << " at " << p;
-            EXPECT_NEAR(turned.boxes[p]->maxX, upright.boxes[p]->maxX, 0.01) << rotate << " at " << p;
-            EXPECT_NEAR(turned.boxes[p]->maxY, upright.boxes[p]->maxY, 0.01) << rotate << " at " << p;
+            const PageTextView::Rect& u = *upright.boxes[p];
+            const PageTextView::Rect expected =
+                halfTurned ? PageTextView::Rect{400 - u.maxX, 300 - u.maxY, 400 - u.minX, 300 - u.minY} : u;
+            EXPECT_NEAR(turned.boxes[p]->minX, expected.minX, 0.01) << rotate << " at " << p;
+            EXPECT_NEAR(turned.boxes[p]->minY, expected.minY, 0.01) << rotate << " at " << p;
+            EXPECT_NEAR(turned.boxes[p]->maxX, expected.maxX, 0.01) << rotate << " at " << p;
+            EXPECT_NEAR(turned.boxes[p]->maxY, expected.maxY, 0.01) << rotate << " at " << p;
         }
     }
 }
