@@ -20,6 +20,13 @@ bool isWhitespaceCharacter(std::string_view character) {
     return !character.empty() && isWhitespace(nextScalar(character, i), WhitespaceSet::whiteSpace);
 }
 
+int visibleCharacters(std::string_view text) {
+    int count = 0;
+    for (std::string_view character : graphemeClusters(text))
+        if (!isWhitespaceCharacter(character)) ++count;
+    return count;
+}
+
 // Turns the quad's corners about the image centre by `theta` radians (in pixel
 // units, so the turn is a true rotation on a non-square image) and gives the
 // smallest rectangle around them.
@@ -49,10 +56,19 @@ BBox pageBox(const NormalizedRect& box, double pageWidth, double pageHeight) {
 
 int VisionOCR::Observations::characterCount() const {
     int count = 0;
-    for (const RecognizedLine& line : results)
-        for (std::string_view character : graphemeClusters(line.text))
-            if (!isWhitespaceCharacter(character)) ++count;
+    for (const RecognizedLine& line : results) count += visibleCharacters(line.text);
     return count;
+}
+
+double VisionOCR::Observations::meanConfidence() const {
+    double weighed = 0;
+    int count = 0;
+    for (const RecognizedLine& line : results) {
+        const int characters = visibleCharacters(line.text);
+        weighed += characters * line.confidence;
+        count += characters;
+    }
+    return count > 0 ? weighed / count : 0;
 }
 
 VisionOCR::VisionOCR(std::vector<std::string> languages, double segmentGap,

@@ -39,6 +39,9 @@ public:
 
         // The non-white-space characters (grapheme clusters) of all results' texts.
         int characterCount() const;
+        // The results' confidences, each weighed by its non-white-space characters; 0
+        // without any.
+        double meanConfidence() const;
     };
 
     // `languages`: recognition codes in priority order ("en-US"); empty means automatic.

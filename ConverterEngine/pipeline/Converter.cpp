@@ -63,6 +63,10 @@ bool Converter::recognitionWins(int layerCount, int recognisedCount) {
     return recognisedCount >= 3 * layerCount && recognisedCount - layerCount >= 80;
 }
 
+bool Converter::halfTurnWins(double uprightConfidence, double turnedConfidence) {
+    return turnedConfidence >= uprightConfidence + 0.15;
+}
+
 std::optional<double> Converter::deskewAngle(const Options& options, std::optional<double> measured) {
     if (!(options.deskewMin > 0) || !measured) return std::nullopt;
     const double magnitude = std::abs(*measured);
@@ -112,11 +116,28 @@ private:
     Clock::time_point start_;
 };
 
-// A recognition of the page and the image it was made from.
+// A recognition of the page and the image it was made from: the page's recognition
+// image, or that image turned by a half turn.
 struct Recognition {
     VisionOCR::Observations observations;
     RGBImage image;
+    bool halfTurned = false;
 };
+
+// Recognises the page's image. A page read poorly is recognised again turned by a half
+// turn, and that reading is kept when it reads clearly better: a page scanned upside
+// down gives garbage at low confidence the right way up.
+Recognition recognise(const VisionOCR& ocr, RecognitionImage image) {
+    VisionOCR::Observations seen = ocr.observe(image.image, image.scale);
+    const double confidence = seen.meanConfidence();
+    if (seen.characterCount() > 0 && confidence < Converter::halfTurnTrialConfidence) {
+        RGBImage turned = DeskewedPage::rotate(image.image, halfTurn);
+        VisionOCR::Observations turnedSeen = ocr.observe(turned, image.scale);
+        if (Converter::halfTurnWins(confidence, turnedSeen.meanConfidence()))
+            return {std::move(turnedSeen), std::move(turned), true};
+    }
+    return {std::move(seen), std::move(image.image), false};
+}
 
 // Recognises a page whose text layer is thin (under 300 visible characters) and keeps
 // the recognition only when it wins over the layer; a failed recognition leaves the layer.
@@ -127,9 +148,9 @@ std::optional<Recognition> recognitionRicherThan(const PageText& layer, const Pa
     RecognitionImage image = page.ocrImage(options.ocrMaxUpscale);
     const StepTimer timer(timings, "text");
     try {
-        VisionOCR::Observations seen = ocr.observe(image.image, image.scale);
-        if (!Converter::recognitionWins(layerCount, seen.characterCount())) return std::nullopt;
-        return Recognition{std::move(seen), std::move(image.image)};
+        Recognition seen = recognise(ocr, std::move(image));
+        if (!Converter::recognitionWins(layerCount, seen.observations.characterCount())) return std::nullopt;
+        return seen;
     } catch (const CancellationError&) {
         throw;
     } catch (const std::exception&) {
@@ -153,7 +174,7 @@ ChosenText chooseText(const std::shared_ptr<const PageSource>& page, const Visio
     if (!recognition && !layer) {
         RecognitionImage image = page->ocrImage(options.ocrMaxUpscale);
         const StepTimer timer(timings, "text");
-        recognition = Recognition{ocr.observe(image.image, image.scale), std::move(image.image)};
+        recognition = recognise(ocr, std::move(image));
     }
     ChosenText chosen;
     chosen.page = page;
@@ -168,12 +189,18 @@ ChosenText chooseText(const std::shared_ptr<const PageSource>& page, const Visio
         return chosen;
     }
     const StepTimer timer(timings, "text");
+    // The recognised image is the page turned by `turn`; its skew is turned away as well.
+    const double turn = recognition->halfTurned ? halfTurn : 0;
     if (const auto angle = Converter::deskewAngle(options, recognition->observations.skewDegrees)) {
-        chosen.page = std::make_shared<DeskewedPage>(page, *angle);
+        chosen.page = std::make_shared<DeskewedPage>(page, turn + *angle);
         const RGBImage ink = DeskewedPage::rotate(recognition->image, -*angle);
         chosen.text = ocr.pageText(recognition->observations, ink, -*angle);
-        chosen.deskewDegrees = angle;
+        chosen.deskewDegrees = turn + *angle;
     } else {
+        if (recognition->halfTurned) {
+            chosen.page = std::make_shared<DeskewedPage>(page, turn);
+            chosen.deskewDegrees = turn;
+        }
         chosen.text = ocr.pageText(recognition->observations, recognition->image, 0);
     }
     chosen.usedOCR = true;

@@ -63,6 +63,12 @@ public:
     // Recognised text wins over a text layer of `layerCount` visible characters when it
     // has at least three times as many and at least 80 more.
     static bool recognitionWins(int layerCount, int recognisedCount);
+    // A recognition read this poorly (mean confidence below this) is made again on the
+    // image turned by a half turn, as a page scanned upside down needs; upright pages,
+    // read with far more confidence, are recognised once.
+    static constexpr double halfTurnTrialConfidence = 0.6;
+    // The half-turned reading is kept when its mean confidence is clearly higher.
+    static bool halfTurnWins(double uprightConfidence, double turnedConfidence);
     // The skew to correct, when the measured one lies within the options' limits.
     static std::optional<double> deskewAngle(const Options& options, std::optional<double> measured);
     // Pixels per point of the table render: 2, lowered to keep within maxTableRenderPixels.

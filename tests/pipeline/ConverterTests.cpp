@@ -5,6 +5,7 @@
 
 #include "core/ConversionError.h"
 #include "core/EngineError.h"
+#include "input/DeskewedPage.h"
 #include "input/PageSource.h"
 #include "input/TestFiles.h"
 #include "models/ModelSet.h"
@@ -219,4 +220,48 @@ TEST_F(ConverterPipeline, PageDrawnUpsideDownReadsLikeTheUprightPage) {
     ASSERT_EQ(turned.crops.size(), 1u);
     EXPECT_LT(meanOfPNG(folder, upright.crops.begin()->second), 64);
     EXPECT_LT(meanOfPNG(folder, turned.crops.begin()->second), 64);
+}
+
+namespace {
+// A scan of a page: the page drawn at 3 pixels per point, turned by `degrees`, without a
+// text layer.
+class ScannedPage : public PageSource {
+public:
+    ScannedPage(std::shared_ptr<const PageSource> page, double degrees) : page_(std::move(page)), degrees_(degrees) {}
+    double width() const override { return page_->width(); }
+    double height() const override { return page_->height(); }
+    RGBImage render(double scale) const override { return DeskewedPage::rotate(page_->render(scale), degrees_); }
+    std::optional<PageText> textLayer() const override { return std::nullopt; }
+    RecognitionImage ocrImage(double) const override { return {render(3), 3}; }
+
+private:
+    std::shared_ptr<const PageSource> page_;
+    double degrees_;
+};
+}  // namespace
+
+// A page scanned upside down is recognised turned by a half turn and reads like the
+// upright scan; its turn (with any skew) is reported like a deskew.
+TEST_F(ConverterPipeline, PageScannedUpsideDownReadsLikeTheUprightScan) {
+    StandInModels::writeLayoutDetector(root / "models", layout({{DocLabel::text, 0.475f, 0.2f, 0.85f, 0.3f},
+                                                                {DocLabel::picture, 0.825f, 0.7667f, 0.25f, 0.3333f}}));
+    const ce::testing::ScratchFolder folder;
+    const auto page = squareAndLinesPage(folder, false);
+    const PageResult upright =
+        converter().convert(std::make_shared<ScannedPage>(page, 0), {"en-US"}, [] { return false; });
+    ASSERT_FALSE(upright.page.body.empty());
+    EXPECT_EQ(upright.page.body.front().text.rfind("Line 1 of the page", 0), 0u) << upright.page.body.front().text;
+    EXPECT_FALSE(upright.deskewDegrees);
+    for (const double degrees : {180.0, 178.0}) {
+        SCOPED_TRACE(degrees);
+        const PageResult turned =
+            converter().convert(std::make_shared<ScannedPage>(page, degrees), {"en-US"}, [] { return false; });
+        EXPECT_TRUE(turned.usedOCR);
+        ASSERT_TRUE(turned.deskewDegrees);
+        EXPECT_NEAR(*turned.deskewDegrees, degrees, 0.3);
+        ASSERT_EQ(turned.page.body.size(), upright.page.body.size());
+        EXPECT_EQ(turned.page.body.front().text, upright.page.body.front().text);
+        ASSERT_EQ(turned.crops.size(), 1u);
+        EXPECT_LT(meanOfPNG(folder, turned.crops.begin()->second), 64);
+    }
 }
