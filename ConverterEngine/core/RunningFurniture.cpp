@@ -110,6 +110,31 @@ bool compatibleGiven(const Candidate& a, const Candidate& b, const std::set<int>
     return true;
 }
 
+// Whether two side-margin texts with letters and equal keys are one slug printed on two
+// pages: every number that changes advances with the page ("Frm 00012", "Frm 00013"), or
+// some number does and the other changed numbers (a time, a format code) are fewer
+// than the numbers that stay the same.
+bool sameSlug(const Candidate& a, const Candidate& b) {
+    if (a.numbers.size() != b.numbers.size()) return false;
+    int advancing = 0;
+    int changed = 0;
+    int equal = 0;
+    for (std::size_t k = 0; k < a.numbers.size(); ++k) {
+        if (a.numbers[k] == b.numbers[k]) {
+            ++equal;
+            continue;
+        }
+        const auto na = readInteger(a.numbers[k]);
+        const auto nb = readInteger(b.numbers[k]);
+        long long delta = 0;
+        if (na && nb && !__builtin_sub_overflow(*nb, *na, &delta) && delta == static_cast<long long>(b.page) - a.page)
+            ++advancing;
+        else
+            ++changed;
+    }
+    return changed == 0 || (advancing > 0 && changed < equal);
+}
+
 // `inBands` false takes the element wherever it lies (a header box found by the layout
 // model), its band being the half of the page it lies in.
 std::optional<Candidate> makeCandidate(const DocElement& element, int page, int index, double pageWidth,
@@ -309,19 +334,16 @@ void remove(std::vector<ConvertedPage>& pages) {
 
     for (const auto& [groupKey, members] : groups) {
         if (members.size() < 2) continue;
-        std::set<int> slots = pageNumberSlots(std::get<0>(groupKey));
-        if (std::get<2>(groupKey) && hasLetter(std::get<0>(groupKey))) {
-            // Every number of a margin slug may be a page counter (bare numbers, such
-            // as a table's last column, only where a page-number pattern says so).
-            const auto runs = candidates[members.front()].numbers.size();
-            for (std::size_t k = 0; k < runs; ++k) slots.insert(static_cast<int>(k));
-        }
+        const std::set<int> slots = pageNumberSlots(std::get<0>(groupKey));
+        // Texts with letters in a side margin are slugs; bare numbers there (a table's
+        // last column) repeat only where a page-number pattern says so.
+        const bool slugs = std::get<2>(groupKey) && hasLetter(std::get<0>(groupKey));
         for (std::size_t x = 0; x < members.size(); ++x) {
             const Candidate& a = candidates[members[x]];
             for (std::size_t y = x + 1; y < members.size(); ++y) {
                 const Candidate& b = candidates[members[y]];
                 if (a.page == b.page || (isMarked(a) && isMarked(b))) continue;
-                if (!samePlace(a, b) || !compatibleGiven(a, b, slots)) continue;
+                if (!samePlace(a, b) || !(slugs ? sameSlug(a, b) : compatibleGiven(a, b, slots))) continue;
                 marked[a.page][a.element] = true;
                 marked[b.page][b.element] = true;
                 any = true;

@@ -25,8 +25,10 @@ namespace ce::RunningFurniture {
 // band starts at 1 - band.
 inline constexpr double band = 0.15;
 // Width of the left and right margin bands as a fraction of the page width. A text
-// with letters there may differ from page to page in any of its numbers, as long as
-// each advances with the page ("Frm 00012" on one page, "Frm 00013" on the next).
+// with letters there (a typesetter's slug) may differ from page to page in numbers that
+// advance with the page ("Frm 00012" on one page, "Frm 00013" on the next); beside such
+// a number, a few others may change too (a time, a format code), as long as more of
+// its numbers stay the same. A bare number there repeats like a page number.
 inline constexpr double sideBand = 0.1;
 
 // One body element that may be running furniture.

@@ -41,6 +41,12 @@ std::vector<ConvertedPage> pagesOf(const std::vector<std::vector<DocElement>>& b
     return pages;
 }
 
+// A typesetter's slug as printed up the side margin of each page.
+std::string slug(const std::string& time, const std::string& frame, const std::string& format) {
+    return "VerDate Sep<11>2014 " + time + " Jan 22, 2020 Jkt 250001 PO 00000 Frm " + frame + " Fmt 4701 Sfmt " +
+           format + " E:\\FR\\FM\\23JAR1.SGM 23JAR1";
+}
+
 std::string repeated(const std::string& unit, int times) {
     std::string s;
     for (int i = 0; i < times; ++i) s += unit;
@@ -82,6 +88,13 @@ TEST(RunningFurniture, MovesOnlyRepeatsThatMatch) {
         {"margin slug whose number jumps", {{textAt("Frm 00012", {10, 400, 40, 410})}, {textAt("Frm 00019", {10, 400, 40, 410})}}, false},
         {"bare numbers in the margin are no slug", {{textAt("7.6", {560, 400, 590, 410})}, {textAt("7.7", {560, 400, 590, 410})}}, false},
         {"left and right margins differ", {{textAt("12", {10, 400, 40, 410})}, {textAt("13", {560, 400, 590, 410})}}, false},
+        {"bare margin page numbers advance", {{textAt("12", {565, 400, 580, 410})}, {textAt("13", {565, 400, 580, 410})}, {textAt("14", {565, 400, 580, 410})}}, true},
+        {"bare margin numbers that jump", {{textAt("12", {565, 400, 580, 410})}, {textAt("15", {565, 400, 580, 410})}}, false},
+        {"margin page numbers on alternate sides", {{textAt("7", {565, 400, 580, 410})}, {textAt("8", {20, 400, 35, 410})}, {textAt("9", {565, 400, 580, 410})}, {textAt("10", {20, 400, 35, 410})}}, true},
+        {"bare number beside the body column", {{textAt("12", {520, 400, 540, 410})}, {textAt("13", {520, 400, 540, 410})}}, false},
+        {"slug whose other numbers change", {{textAt(slug("17:29", "00012", "4701"), {10, 150, 30, 650})}, {textAt(slug("17:31", "00013", "4702"), {10, 150, 30, 650})}}, true},
+        {"margin note whose other number changes", {{textAt("Note 3, 1998", {10, 400, 50, 410})}, {textAt("Note 4, 2001", {10, 400, 50, 410})}}, false},
+        {"slug without an advancing number", {{textAt(slug("17:29", "00012", "4701"), {10, 150, 30, 650})}, {textAt(slug("17:31", "00015", "4701"), {10, 150, 30, 650})}}, false},
         {"table kind is never a candidate", {{textAt("x", {250, 40, 350, 60}, DocElementKind::table)}, {textAt("x", {250, 40, 350, 60}, DocElementKind::table)}}, false},
     };
     for (const MoveCase& c : cases) {
