@@ -64,7 +64,7 @@ bool Converter::recognitionWins(int layerCount, int recognisedCount) {
 }
 
 bool Converter::halfTurnWins(double uprightConfidence, double turnedConfidence) {
-    return turnedConfidence >= uprightConfidence + 0.15;
+    return turnedConfidence >= uprightConfidence + 0.15 && turnedConfidence >= halfTurnTrialConfidence;
 }
 
 std::optional<double> Converter::deskewAngle(const Options& options, std::optional<double> measured) {

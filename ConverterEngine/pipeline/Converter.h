@@ -67,7 +67,9 @@ public:
     // image turned by a half turn, as a page scanned upside down needs; upright pages,
     // read with far more confidence, are recognised once.
     static constexpr double halfTurnTrialConfidence = 0.6;
-    // The half-turned reading is kept when its mean confidence is clearly higher.
+    // The half-turned reading is kept when its mean confidence is clearly higher (by 0.15)
+    // and no lower than an upright page's, so that a page of pictures read as garbage
+    // both ways is never turned.
     static bool halfTurnWins(double uprightConfidence, double turnedConfidence);
     // The skew to correct, when the measured one lies within the options' limits.
     static std::optional<double> deskewAngle(const Options& options, std::optional<double> measured);

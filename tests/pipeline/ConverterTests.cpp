@@ -38,6 +38,13 @@ TEST(ConverterDecisions, DeskewOnlyWithinTheLimits) {
     EXPECT_EQ(Converter::deskewAngle(off, 5.0), std::nullopt);
 }
 
+TEST(ConverterDecisions, HalfTurnWinsOnlyWhenItReadsClearlyAndWell) {
+    EXPECT_TRUE(Converter::halfTurnWins(0.34, 0.96));
+    EXPECT_TRUE(Converter::halfTurnWins(0.4, 0.6));
+    EXPECT_FALSE(Converter::halfTurnWins(0.5, 0.64));  // not clearly better
+    EXPECT_FALSE(Converter::halfTurnWins(0.2, 0.5));   // garbage both ways
+}
+
 TEST(ConverterDecisions, TableRenderScaleKeepsWithinTheBudget) {
     EXPECT_EQ(Converter::tableRenderScale(612, 792), 2.0);
     EXPECT_DOUBLE_EQ(Converter::tableRenderScale(2500, 2500), 1.6);
