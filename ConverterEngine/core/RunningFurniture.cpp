@@ -95,17 +95,20 @@ std::optional<long long> readInteger(std::string_view text) {
     return value;
 }
 
+// Whether digit run k of both candidates reads as a number that advances from a to b
+// exactly as their pages do.
+bool advancesWithPage(const Candidate& a, const Candidate& b, std::size_t k) {
+    const auto na = readInteger(a.numbers[k]);
+    const auto nb = readInteger(b.numbers[k]);
+    long long delta = 0;
+    return na && nb && !__builtin_sub_overflow(*nb, *na, &delta) && delta == static_cast<long long>(b.page) - a.page;
+}
+
 bool compatibleGiven(const Candidate& a, const Candidate& b, const std::set<int>& slotsOfA) {
     if (a.numbers.size() != b.numbers.size()) return false;
     for (std::size_t k = 0; k < a.numbers.size(); ++k) {
         if (a.numbers[k] == b.numbers[k]) continue;
-        if (!slotsOfA.contains(static_cast<int>(k))) return false;
-        auto na = readInteger(a.numbers[k]);
-        auto nb = readInteger(b.numbers[k]);
-        if (!na || !nb) return false;
-        long long delta = 0;
-        if (__builtin_sub_overflow(*nb, *na, &delta)) return false;
-        if (delta != static_cast<long long>(b.page) - a.page) return false;
+        if (!slotsOfA.contains(static_cast<int>(k)) || !advancesWithPage(a, b, k)) return false;
     }
     return true;
 }
@@ -124,10 +127,7 @@ bool sameSlug(const Candidate& a, const Candidate& b) {
             ++equal;
             continue;
         }
-        const auto na = readInteger(a.numbers[k]);
-        const auto nb = readInteger(b.numbers[k]);
-        long long delta = 0;
-        if (na && nb && !__builtin_sub_overflow(*nb, *na, &delta) && delta == static_cast<long long>(b.page) - a.page)
+        if (advancesWithPage(a, b, k))
             ++advancing;
         else
             ++changed;
