@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "input/DeskewedPage.h"
 #include "input/PDFTextLayer.h"
 #include "pipeline/PDFPageSource.h"
 #include "platform/PDFStructuredText.h"
@@ -80,7 +81,8 @@ void benchmark(const fs::path& file, const fs::path& drawTo, bool haveMutool) {
                     text ? text->lines.size() : 0, text ? text->words.size() : 0, readMs, analysisMs, wholeMs,
                     mutoolMs);
         if (!drawTo.empty() && text) {
-            RGBImage image = source.render(2);
+            // A half-turned layer's boxes lie on the page turned by a half turn.
+            RGBImage image = text->halfTurned ? DeskewedPage::rotate(source.render(2), 180) : source.render(2);
             for (const TextCell& line : text->lines) outline(image, line.bbox, 2, 0, 0, 255);
             for (const TextCell& word : text->words) outline(image, word.bbox, 2, 255, 0, 0);
             const auto png = PNGEncoder::encode(image);
