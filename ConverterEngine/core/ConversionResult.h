@@ -25,7 +25,7 @@ struct ConvertedPage {
     std::optional<int> pixelWidth;   // image pages only
     std::optional<int> pixelHeight;
     bool usedOCR = false;
-    std::optional<double> deskewDegrees;
+    std::optional<double> deskewDegrees;  // the corrected turn: the skew, plus 180 on a page read upside down
     AssembledPage content;
     std::vector<LayoutRegion> regions;  // one per top-level final cluster
     std::map<int, Data> images;         // PNG crops by cluster id

@@ -20,7 +20,7 @@ struct PageResult {
     bool usedOCR = false;
     std::map<std::string, double> timings;  // "text", "layout", "tables", "assembly", "pictures"
     std::map<int, Data> crops;              // PNG images by cluster id
-    std::optional<double> deskewDegrees;
+    std::optional<double> deskewDegrees;  // the corrected turn: the skew, plus 180 on a page read upside down
 };
 
 }  // namespace ce
