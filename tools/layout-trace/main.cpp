@@ -14,12 +14,14 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/DocLabel.h"
 #include "core/TableTokens.h"
+#include "input/DeskewedPage.h"
 #include "models/ModelLocation.h"
 #include "models/ModelSet.h"
 #include "models/OTSL.h"
@@ -111,9 +113,12 @@ int main(int argc, char** argv) {
     const Arguments args = parse(argc, argv);
     try {
         const auto document = PDFDocument::open(args.pdf);
-        const PDFPageSource page(document->loadPage(args.page - 1));
-        const std::optional<PageText> text = page.textLayer();
+        const auto source = std::make_shared<PDFPageSource>(document->loadPage(args.page - 1));
+        const std::optional<PageText> text = source->textLayer();
         if (!text) throw std::runtime_error("the page has no text layer");
+        // A page that reads upside down is traced turned by a half turn, as it is converted.
+        const DeskewedPage turned(source, 180);
+        const PageSource& page = text->halfTurned ? static_cast<const PageSource&>(turned) : *source;
         const double width = page.width();
         const double height = page.height();
         const ModelLocation location = args.models ? ModelLocation::directory(*args.models) : ModelLocation::automatic();
