@@ -15,13 +15,21 @@
 namespace ce::TableBoxes {
 
 struct Options {
-    double minShareInside = 0.3;  // of a line's area, for the line to belong to the table
+    double minShareInside = 0.3;       // of a line's area, for the line to belong to the table
+    double minShareCut = 0.02;         // of a line's area, for a line beside the rows that no other region holds
+    double minRowShare = 0.5;          // of a line's height within the box's, for the line to lie beside its rows
+    double minHeldShare = 0.5;         // of a line's area inside another region, for it to hold the line
+    double minOtherConfidence = 0.45;  // of another detection, for it to hold lines
 };
 
 // The detections with every table and document index box widened to the union with
-// the boxes of the lines it holds at least minShareInside of; other detections, and
-// lines of no area, are left as they are. The lines are read against the detected
-// boxes, not against boxes already grown, so growing never chains across the page.
+// the boxes of the lines it holds at least minShareInside of, and of the lines at the
+// height of its rows that its side edges cut (at least minShareCut inside) when no
+// other detection holds them: a right-aligned amount column or the first letters of
+// the labels that the box's edge just touches are the table's, while a caption above
+// or a paragraph that its own region holds is not. Other detections, and lines of no
+// area, are left as they are. The lines are read against the detected boxes, not
+// against boxes already grown, so growing never chains across the page.
 std::vector<Cluster> grown(std::vector<Cluster> detections, const std::vector<TextCell>& lines,
                            const Options& options = {});
 

@@ -50,3 +50,23 @@ TEST(TableBoxes, TableGrowsToTheLinesItCutsAndNoFurther) {
     EXPECT_EQ(grown[1].bbox, detections[1].bbox);
     EXPECT_EQ(grown[2].bbox, detections[2].bbox);
 }
+
+// A right-aligned amount column that the box's right edge only just touches belongs
+// to the table when it runs beside the table's rows and no other region holds it; an
+// amount that a text region holds, and a line that only the bottom edge touches, stay
+// out.
+TEST(TableBoxes, SideEdgeTakesTheColumnItJustTouches) {
+    const std::vector<TextCell> lines = {
+        line(0, {531, 100, 550, 107}),  // "$51.24", the edge at x 532 cuts it
+        line(1, {530, 110, 556, 117}),  // "$1,066.12", held by the text region below
+        line(2, {100, 199, 300, 211}),  // a note under the table, its top at the bottom edge
+    };
+    std::vector<Cluster> detections = {detection(1, DocLabel::table, {60, 90, 532, 200}),
+                                       detection(2, DocLabel::text, {528, 109, 558, 118})};
+    detections[1].confidence = 0.8;
+    const std::vector<Cluster> grown = TableBoxes::grown(detections, lines);
+    EXPECT_EQ(grown[0].bbox, (BBox{60, 90, 550, 200}));
+
+    detections[1].confidence = 0.2;  // a doubtful region holds nothing
+    EXPECT_EQ(TableBoxes::grown(detections, lines)[0].bbox, (BBox{60, 90, 556, 200}));
+}
