@@ -59,7 +59,8 @@ void EmptyStateView::showProgress(int value, int total, const QString& caption) 
     setAction({}, false);
 }
 
-void EmptyStateView::setAction(const QString& text, bool enabled) {
+void EmptyStateView::setAction(const QString& text, bool enabled, bool prominent) {
+    ViewStyle::setProminent(*button_, prominent);
     button_->setText(text);
     button_->setEnabled(enabled);
     button_->setVisible(!text.isEmpty());

@@ -18,8 +18,9 @@ public:
     void showMessage(const QIcon& icon, const QString& title, const QString& description = {});
     // A progress bar (indeterminate when total < 1) with a caption below.
     void showProgress(int value, int total, const QString& caption);
-    // The action button below the message; hidden when `text` is empty.
-    void setAction(const QString& text, bool enabled);
+    // The action button below the message; hidden when `text` is empty. A prominent
+    // action is drawn in the accent colour.
+    void setAction(const QString& text, bool enabled, bool prominent = false);
 
     QString title() const;
     QString description() const;

@@ -293,7 +293,9 @@ void PreviewView::refreshConvertButtons() {
     using Pane = PreviewRules::Pane;
     const bool offered =
         pane_ == Pane::notConverted || (pane_ == Pane::failedPage && !item_->failedPagesRetried());
-    status_->setAction(offered ? tr("Convert") : QString(), canConvert());
+    // Only the invitation to convert a new document is the pane's prominent action; the
+    // retry after a failed page is offered as a plain button.
+    status_->setAction(offered ? tr("Convert") : QString(), canConvert(), pane_ == Pane::notConverted);
 }
 
 void PreviewView::startConversion() {

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
+#include <QPushButton>
 #include <QProxyStyle>
 #include <QStyleOptionSlider>
 #include <QStyleFactory>
@@ -148,6 +149,20 @@ void applyTo(QApplication& app) {
     p.setColor(QPalette::Disabled, QPalette::Text, QColor(0, 0, 0, 90));
     app.setPalette(p);
     app.setFont(font(TextStyle::body));
+}
+
+void setProminent(QPushButton& button, bool prominent) {
+    if (!prominent) {
+        button.setStyleSheet(QString());
+        return;
+    }
+    const QColor accent = color(SystemColor::blue);
+    button.setStyleSheet(
+        QStringLiteral("QPushButton { background: %1; color: #ffffff; border: 1px solid %2; border-radius: 5px; "
+                       "padding: 3px 14px; }"
+                       "QPushButton:pressed { background: %2; }"
+                       "QPushButton:disabled { background: #e4e4e6; color: rgba(0, 0, 0, 90); border-color: #d2d2d6; }")
+            .arg(accent.name(), accent.darker(120).name()));
 }
 
 QLabel* centredPlainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {

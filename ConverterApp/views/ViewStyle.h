@@ -12,6 +12,7 @@
 
 class QApplication;
 class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace ViewStyle {
@@ -46,6 +47,10 @@ QIcon chevronIcon(bool left);
 // Fusion style with a grey scroll-bar handle, a light palette from the colours above
 // and the body font.
 void applyTo(QApplication& app);
+
+// The prominent look of the one main action of a pane: filled with the accent colour,
+// white text; grey while disabled. `prominent` false gives the plain button back.
+void setProminent(QPushButton& button, bool prominent);
 
 // A centred, wrapping label that shows its text as plain text, in the given font and colour.
 QLabel* centredPlainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -330,6 +331,24 @@ TEST(ViewStyleLook, ScrollBarHandleStandsOutFromItsGroove) {
     const int inHandle = qGray(image.pixel(x, 60));
     const int inGroove = qGray(image.pixel(x, 240));
     EXPECT_GE(inGroove - inHandle, 60) << inHandle << " on " << inGroove;
+}
+
+// The face of a prominent button, sampled beside its text: the accent while it can be
+// pressed, grey (hardly any hue) while disabled, and the plain face again once it is no longer prominent.
+TEST(ViewStyleLook, ProminentButtonIsFilledWithTheAccent) {
+    QPushButton button(QStringLiteral("Convert"));
+    const auto face = [&button] {
+        button.resize(button.sizeHint());
+        const QImage image = button.grab().toImage();
+        return QColor(image.pixel(5, image.height() / 2));
+    };
+    ViewStyle::setProminent(button, true);
+    EXPECT_EQ(face(), ViewStyle::color(ViewStyle::SystemColor::blue));
+    button.setEnabled(false);
+    EXPECT_LT(face().hsvSaturation(), 20);
+    button.setEnabled(true);
+    ViewStyle::setProminent(button, false);
+    EXPECT_LT(face().hsvSaturation(), 20);
 }
 
 }  // namespace
