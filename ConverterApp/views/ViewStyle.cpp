@@ -27,11 +27,27 @@ int pixelSize(TextStyle style) {
     return 13;
 }
 
-// Fusion, with a grey scroll-bar handle: Fusion's own is white on a near-white groove and
-// hard to find over a page.
-class ScrollBarStyle : public QProxyStyle {
+// Fusion, with a grey scroll-bar handle (Fusion's own is white on a near-white groove and
+// hard to find over a page) and without the standard icons Fusion puts on the buttons of a
+// dialog's button box, which only standard buttons such as OK would get. A push button
+// keeps at least `buttonTextInset` pixels on either side of its label: Fusion's own margin
+// leaves a long label such as "Show in File Manager" touching the frame.
+class AppStyle : public QProxyStyle {
 public:
-    ScrollBarStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+    AppStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contentsSize,
+                           const QWidget* widget) const override {
+        QSize size = QProxyStyle::sizeFromContents(type, option, contentsSize, widget);
+        if (type == CT_PushButton) size.setWidth(std::max(size.width(), contentsSize.width() + 2 * buttonTextInset));
+        return size;
+    }
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
 
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
                             const QWidget* widget) const override {
@@ -53,6 +69,7 @@ public:
 
 private:
     static constexpr QColor grooveColor{243, 243, 243};
+    static constexpr int buttonTextInset = 12;
 };
 
 }  // namespace
@@ -126,7 +143,7 @@ QIcon chevronIcon(bool left) {
 }
 
 void applyTo(QApplication& app) {
-    app.setStyle(new ScrollBarStyle);
+    app.setStyle(new AppStyle);
     QPalette p;
     p.setColor(QPalette::Window, QColor(246, 246, 246));
     p.setColor(QPalette::WindowText, Qt::black);

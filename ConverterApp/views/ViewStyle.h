@@ -44,8 +44,9 @@ QIcon standardIcon(QStyle::StandardPixmap pixmap);
 // A chevron pointing left or right, drawn here so it never depends on an icon theme.
 QIcon chevronIcon(bool left);
 
-// Fusion style with a grey scroll-bar handle, a light palette from the colours above
-// and the body font.
+// Fusion style with a grey scroll-bar handle and no icons on dialog buttons (a message
+// box's OK looks like any other button of the window), a light palette from the colours
+// above and the body font.
 void applyTo(QApplication& app);
 
 // The prominent look of the one main action of a pane: filled with the accent colour,

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDialogButtonBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -349,6 +351,17 @@ TEST(ViewStyleLook, ProminentButtonIsFilledWithTheAccent) {
     button.setEnabled(true);
     ViewStyle::setProminent(button, false);
     EXPECT_LT(face().hsvSaturation(), 20);
+}
+
+// A message box's standard OK carries no icon, like the buttons it is given by name, and
+// a long label keeps clear of the button's frame.
+TEST(ViewStyleLook, MessageBoxButtonsHaveNoIconsAndRoomForTheirLabel) {
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok);
+    QPushButton* named = box.addButton(QStringLiteral("Show in File Manager"), QMessageBox::AcceptRole);
+    EXPECT_TRUE(box.button(QMessageBox::Ok)->icon().isNull());
+    EXPECT_TRUE(named->icon().isNull());
+    EXPECT_GE(named->sizeHint().width(), named->fontMetrics().horizontalAdvance(named->text()) + 20);
 }
 
 }  // namespace
