@@ -26,11 +26,9 @@ std::vector<const TextCell*> linesIn(const BBox& box, const std::vector<TextCell
     return inside;
 }
 
-double height(const TextCell& line) { return line.bbox.b - line.bbox.t; }
-
 double medianHeight(const std::vector<const TextCell*>& lines) {
     std::vector<double> heights;
-    for (const TextCell* line : lines) heights.push_back(height(*line));
+    for (const TextCell* line : lines) heights.push_back(line->bbox.height());
     return median(std::move(heights));
 }
 

@@ -10,8 +10,9 @@
 // Lines full of glyphs the text layer has no character for are typeset mathematics or
 // drawing pieces: their picture stays, as it shows them far better than their text.
 // A formula detection whose lines read as words (not the single letters of a diagram)
-// and hold no mathematical symbol at all (a date, a name) is ordinary text. Only text-layer lines count: recognised text on a scanned figure
-// says little about what the region is. Stateless; safe from any thread.
+// and hold no mathematical symbol at all (a date, a name) is ordinary text. Only
+// text-layer lines count: recognised text on a scanned figure says little about what
+// the region is. Stateless; safe from any thread.
 #pragma once
 
 #include <vector>
@@ -30,12 +31,13 @@ struct Options {
 };
 
 // The detections with every picture whose text-layer lines cover at least minCover of
-// its area, with at most maxUnmappedShare of their visible scalars unmapped, removed, or relabelled title when it holds at most maxTitleLines lines whose
-// median height is at least minTitleHeightRatio times that of all the page's text-layer
-// lines; and every formula whose text-layer lines hold a word of four letters or more,
-// at most a third of single letters and no mathematical symbol (Unicode Sm, a Greek
-// letter) relabelled text. Other detections, and pictures and
-// formulas without text-layer lines, are left as they are, in their order.
+// its area, with at most maxUnmappedShare of their visible scalars unmapped, removed,
+// or relabelled title when it holds at most maxTitleLines lines whose median height is
+// at least minTitleHeightRatio times that of all the page's text-layer lines; and every
+// formula whose text-layer lines hold a word of four letters or more, at most a third
+// of single letters and no mathematical symbol (Unicode Sm, a Greek letter) relabelled
+// text. Other detections, and pictures and formulas without text-layer lines, are left
+// as they are, in their order.
 std::vector<Cluster> relabelled(std::vector<Cluster> detections, const std::vector<TextCell>& lines,
                                 const Options& options = {});
 

@@ -14,6 +14,7 @@
 #include "input/VisionOCR.h"
 #include "models/FigureText.h"
 #include "models/LayoutPostprocessor.h"
+#include "models/LayoutRun.h"
 #include "models/TableBoxes.h"
 #include "models/ModelSet.h"
 #include "models/OTSL.h"
@@ -31,8 +32,6 @@ void checkCancelled(const Converter::IsCancelled& isCancelled) {
 
 // Degrees of the turn that puts a page drawn upside down upright.
 constexpr double halfTurn = 180;
-
-bool isTableLike(DocLabel label) { return label == DocLabel::table || label == DocLabel::documentIndex; }
 
 // Where the page's text came from, and the recognition it was built from.
 struct ChosenText {
@@ -191,16 +190,15 @@ ChosenText chooseText(const std::shared_ptr<const PageSource>& page, const Visio
     const StepTimer timer(timings, "text");
     // The recognised image is the page turned by `turn`; its skew is turned away as well.
     const double turn = recognition->halfTurned ? halfTurn : 0;
-    if (const auto angle = Converter::deskewAngle(options, recognition->observations.skewDegrees)) {
-        chosen.page = std::make_shared<DeskewedPage>(page, turn + *angle);
+    const std::optional<double> angle = Converter::deskewAngle(options, recognition->observations.skewDegrees);
+    if (angle || recognition->halfTurned) {
+        chosen.page = std::make_shared<DeskewedPage>(page, turn + angle.value_or(0));
+        chosen.deskewDegrees = turn + angle.value_or(0);
+    }
+    if (angle) {
         const RGBImage ink = DeskewedPage::rotate(recognition->image, -*angle);
         chosen.text = ocr.pageText(recognition->observations, ink, -*angle);
-        chosen.deskewDegrees = turn + *angle;
     } else {
-        if (recognition->halfTurned) {
-            chosen.page = std::make_shared<DeskewedPage>(page, turn);
-            chosen.deskewDegrees = turn;
-        }
         chosen.text = ocr.pageText(recognition->observations, recognition->image, 0);
     }
     chosen.usedOCR = true;
@@ -222,7 +220,7 @@ TableStep recogniseTables(const PageSource& page, const ChosenText& chosen, cons
     TableStep step;
     std::vector<const Cluster*> tableClusters;
     for (const Cluster& cluster : clusters) {
-        if (isTableLike(cluster.label)) tableClusters.push_back(&cluster);
+        if (layout::isTableLike(cluster.label)) tableClusters.push_back(&cluster);
     }
     if (tableClusters.empty()) return step;
     const StepTimer timer(timings, "tables");
