@@ -17,10 +17,10 @@ void write(const std::filesystem::path& target, std::string_view bytes);
 // Files written as one, such as the files of one document: each is staged as a hidden
 // temporary beside its target, and only once every one is staged are they moved into
 // place. A failed stage or move throws std::filesystem::filesystem_error; the set then
-// removes its temporaries and the files it had already moved into place, so that a
-// failure leaves none of its files (an earlier file of a target name is gone only when
-// the set had replaced it). Destroying the set without commit() discards the
-// temporaries. State: the staged files, used by one thread.
+// removes its temporaries and undoes the moves it had made: a target name that held a
+// file before holds that same file again, unchanged, and a new name is removed. Destroying
+// the set without commit() discards the temporaries. State: the staged files, used by one
+// thread.
 class FileSet {
 public:
     FileSet() = default;

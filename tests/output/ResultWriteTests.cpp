@@ -174,6 +174,39 @@ TEST(ResultWriteTest, AFailedWriteLeavesNothingOfTheDocument) {
     }
 }
 
+// A failed export puts back what an earlier export wrote: the first run writes the first
+// page's files, the second run has a second page whose picture and table names are taken.
+TEST(ResultWriteTest, AFailedWriteKeepsTheFilesOfAnEarlierExport) {
+    ConversionResult earlier = handBuiltResult();
+    earlier.pages.resize(1);
+    ConversionResult later = handBuiltResult();
+    later.pages[0].content.body[2].text = "Revenue fell.";
+    later.pages[0].images[5] = Data{'n', 'e', 'w'};
+    later.pages[1].images[9] = Data{'p', 'n', 'g'};
+    later.pages[0].content.body[6].table = table(1, 1, {cell(0, 0, "changed")});
+    struct Case {
+        const char* name;
+        OutputFormat format;
+        const char* blocked;
+    };
+    for (const Case& c : {Case{"markdown", OutputFormat::markdown, "doc-images/p2-9.png"},
+                          Case{"csv", OutputFormat::csv, "doc-table-2.csv"}}) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder scratch;
+        const auto first = ResultExport::write(earlier, c.format, scratch.path(), "doc", {});
+        ASSERT_FALSE(first.empty());
+        std::vector<std::string> contents;
+        for (const auto& file : first) contents.push_back(readFile(file));
+        std::filesystem::create_directories(scratch.path() / c.blocked);
+        writeFile(scratch.path() / c.blocked / "keep", "x");
+        const Lines before = folderEntries(scratch.path());
+        EXPECT_THROW(ResultExport::write(later, c.format, scratch.path(), "doc", {}),
+                     std::filesystem::filesystem_error);
+        EXPECT_EQ(folderEntries(scratch.path()), before);
+        for (std::size_t k = 0; k < first.size(); ++k) EXPECT_EQ(readFile(first[k]), contents[k]) << first[k];
+    }
+}
+
 TEST(ResultWriteTest, DocxPackageIsWrittenUnderTheBaseName) {
     ScratchFolder scratch;
     const ConversionResult r = handBuiltResult();
