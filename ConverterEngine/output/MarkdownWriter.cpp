@@ -7,6 +7,7 @@
 #include "core/Regex.h"
 #include "core/StringUtils.h"
 #include "core/Unicode.h"
+#include "core/Utf8.h"
 #include "core/Whitespace.h"
 
 namespace ce::MarkdownWriter {
@@ -27,6 +28,34 @@ std::string cellText(const std::string& text) {
     escaped = replaceAll(std::move(escaped), "\r\n", "<br>");
     escaped = replaceAll(std::move(escaped), "\n", "<br>");
     return replaceAll(std::move(escaped), "\r", "<br>");
+}
+
+// "-", "*", "+" or digits followed by one ".": a marker written as it stands.
+bool isMarkdownMarker(const std::string& marker) {
+    if (marker == "-" || marker == "*" || marker == "+") return true;
+    if (marker.size() < 2 || marker.back() != '.') return false;
+    return std::all_of(marker.begin(), marker.end() - 1, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool holdsWordScalar(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();)
+        if (isWordScalar(nextScalar(text, i))) return true;
+    return false;
+}
+
+// Parts joined with "\n\n", empty ones left out.
+std::string blocks(std::initializer_list<std::string> parts) {
+    std::string out;
+    for (const std::string& part : parts) {
+        if (part.empty()) continue;
+        if (!out.empty()) out += "\n\n";
+        out += part;
+    }
+    return out;
+}
+
+std::string heading(int marks, const std::string& text) {
+    return std::string(static_cast<std::size_t>(std::max(marks, 1)), '#') + " " + textEscaped(replaceAll(text, "\n", " "));
 }
 
 }  // namespace
@@ -112,6 +141,97 @@ std::string tableHTML(const std::optional<TableStructure>& table) {
         out += "</tr>";
     }
     return out + "</table>";
+}
+
+std::string paragraph(const std::string& text) {
+    if (text.find('\n') == std::string::npos) return text;
+    std::string out;
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t cut = text.find("\n\n", from);
+        out += replaceAll(text.substr(from, cut == std::string::npos ? std::string::npos : cut - from), "\n", "  \n");
+        if (cut == std::string::npos) break;
+        out += "\n\n";
+        from = cut + 2;
+    }
+    return out;
+}
+
+std::string listItem(const DocElement& item, int number, bool enumerated) {
+    std::vector<std::string> parts;
+    if (isMarkdownMarker(item.marker)) {
+        parts.push_back(item.marker);
+    } else {
+        const bool numbered = item.listID && enumerated && item.marker.empty();
+        parts.push_back(numbered ? std::to_string(number + 1) + "." : "-");
+        if (!item.marker.empty() && holdsWordScalar(item.marker)) parts.push_back(item.marker);
+    }
+    const std::string body = textEscaped(paragraph(item.text));
+    if (!body.empty()) parts.push_back(body);
+    std::string out;
+    for (const std::string& part : parts) out += (out.empty() ? "" : " ") + part;
+    return out;
+}
+
+std::string element(const DocElement& e, int number, bool enumerated) {
+    switch (e.kind) {
+        case DocElementKind::title:
+            return heading(1, e.text);
+        case DocElementKind::sectionHeader:
+            return heading(e.level + 1, e.text);
+        case DocElementKind::text:
+        case DocElementKind::caption:
+        case DocElementKind::footnote:
+            return textEscaped(paragraph(e.text));
+        case DocElementKind::listItem:
+            return listItem(e, number, enumerated);
+        case DocElementKind::table:
+        case DocElementKind::documentIndex: {
+            std::string captionTexts;
+            for (const DocElement& caption : e.captions) captionTexts += caption.text;
+            return blocks({captionTexts, tableHTML(e.table)});
+        }
+        case DocElementKind::picture:
+            return blocks({captions(e), "<!-- image -->"});
+        case DocElementKind::formula:
+            if (!e.text.empty()) return "$$" + e.text + "$$";
+            return e.orig.empty() ? "" : "<!-- formula-not-decoded -->";
+        case DocElementKind::code:
+            return blocks({"```\n" + e.text + "\n```", captions(e)});
+        case DocElementKind::form:
+        case DocElementKind::keyValue:
+            return "";
+        case DocElementKind::checkbox:
+            return textEscaped(paragraph((e.label == DocLabel::checkboxSelected ? "- [x] " : "- [ ] ") + e.text));
+    }
+    return "";
+}
+
+std::string markdown(const AssembledPage& page) {
+    std::map<int, bool> listEnumerated;
+    for (const DocElement& e : page.body)
+        if (e.kind == DocElementKind::listItem && e.listID) listEnumerated.try_emplace(*e.listID, e.enumerated);
+    std::map<int, int> counts;
+    std::string out;
+    const DocElement* previous = nullptr;
+    for (const DocElement& e : page.body) {
+        int number = 0;
+        bool enumerated = false;
+        const bool inList = e.kind == DocElementKind::listItem && e.listID.has_value();
+        if (inList) {
+            number = counts[*e.listID]++;
+            enumerated = listEnumerated[*e.listID];
+        }
+        const std::string text = element(e, number, enumerated);
+        if (text.empty()) continue;
+        if (previous) {
+            const bool sameList = inList && previous->kind == DocElementKind::listItem && previous->listID == e.listID;
+            out += sameList ? "\n" : "\n\n";
+        }
+        out += text;
+        previous = &e;
+    }
+    return out;
 }
 
 }  // namespace ce::MarkdownWriter

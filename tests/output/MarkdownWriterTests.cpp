@@ -43,3 +43,87 @@ TEST(MarkdownWriterTest, CellLineBreaksBecomeBrAndKeepTheTableOneBlock) {
     EXPECT_EQ(html, "<table><tr><td>one<br><br>two<br>three</td><td>x</td></tr></table>");
     EXPECT_EQ(readBlocks(html), (std::vector<std::string>{"html: " + html}));
 }
+
+namespace {
+
+DocElement leveled(DocElementKind kind, std::string text, int level) {
+    DocElement e = element(kind, std::move(text));
+    e.level = level;
+    return e;
+}
+
+DocElement labelled(DocElement e, DocLabel label) {
+    e.label = label;
+    return e;
+}
+
+DocElement withOrig(DocElement e, std::string orig) {
+    e.orig = std::move(orig);
+    return e;
+}
+
+DocElement captioned(DocElement e, std::vector<std::string> texts) {
+    for (std::string& text : texts) e.captions.push_back(element(DocElementKind::caption, std::move(text)));
+    return e;
+}
+
+}  // namespace
+
+// The page renderer's own rules per kind, where they differ from the exporter's.
+TEST(MarkdownWriterTest, ElementRulesPerKind) {
+    struct Case {
+        const char* name;
+        DocElement element;
+        const char* markdown;
+    };
+    const Case cases[] = {
+        {"title joins lines", element(DocElementKind::title, "Annual\nReport_2024"), "# Annual Report\\_2024"},
+        {"level 7 header has eight marks", leveled(DocElementKind::sectionHeader, "Deep", 7), "######## Deep"},
+        {"paragraph hard breaks and html", element(DocElementKind::text, "a < b\nc & \"d\"\n\ne"),
+         "a &lt; b  \nc &amp; \"d\"\n\ne"},
+        {"no block-start guard", element(DocElementKind::text, "# not a heading"), "# not a heading"},
+        {"fixed code fence", captioned(element(DocElementKind::code, "x = `y`\n```"), {"Listing 1"}),
+         "```\nx = `y`\n```\n```\n\nListing 1"},
+        {"formula", element(DocElementKind::formula, "E=mc^2"), "$$E=mc^2$$"},
+        {"formula not decoded", withOrig(element(DocElementKind::formula, ""), "E"), "<!-- formula-not-decoded -->"},
+        {"empty formula", element(DocElementKind::formula, ""), ""},
+        {"picture caption", captioned(element(DocElementKind::picture, ""), {"Fig_1", "map"}),
+         "Fig\\_1 map\n\n<!-- image -->"},
+        {"table captions unescaped", captioned(element(DocElementKind::table, ""), {"T_1", "x"}),
+         "T_1x\n\n<table></table>"},
+        {"form", element(DocElementKind::form, "field"), ""},
+        {"checked box", labelled(element(DocElementKind::checkbox, "yes"), DocLabel::checkboxSelected), "- [x] yes"},
+        {"open box", labelled(element(DocElementKind::checkbox, "no"), DocLabel::checkboxUnselected), "- [ ] no"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MarkdownWriter::element(c.element, 0, false), c.markdown) << c.name;
+}
+
+TEST(MarkdownWriterTest, ListItemMarkers) {
+    struct Case {
+        const char* name;
+        DocElement item;
+        int number;
+        bool enumerated;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"number marker kept", listItem("B", 1, "3."), 0, true, "3. B"},
+        {"star marker kept", listItem("B", 1, "*"), 0, false, "* B"},
+        {"letter marker after dash", listItem("B", 1, "a)"), 0, true, "- a) B"},
+        {"bullet sign dropped", listItem("B", 1, "\u2022"), 0, false, "- B"},
+        {"numbered list counts", listItem("B", 1), 1, true, "2. B"},
+        {"no list id is a bullet", listItem("B", std::nullopt), 4, true, "- B"},
+        {"continuation lines break", listItem("B\nC", 1), 0, false, "- B  \nC"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MarkdownWriter::listItem(c.item, c.number, c.enumerated), c.line) << c.name;
+}
+
+// Numbering runs over the page for each list; an interruption gives a blank line, and an
+// empty result neither prints nor separates.
+TEST(MarkdownWriterTest, PageJoinsBlocksAndNumbersLists) {
+    AssembledPage page;
+    page.body = {listItem("one", 1, "", true),  listItem("two", 1, "", false), element(DocElementKind::formula, ""),
+                 listItem("x", 2),               element(DocElementKind::text, "between"), listItem("three", 1)};
+    EXPECT_EQ(MarkdownWriter::markdown(page), "1. one\n2. two\n\n- x\n\nbetween\n\n3. three");
+    EXPECT_EQ(MarkdownWriter::markdown(AssembledPage{}), "");
+}
