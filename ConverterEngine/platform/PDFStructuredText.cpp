@@ -248,14 +248,17 @@ private:
     // replaces the earlier copy, whose characters are left out of the view: the last
     // drawing is the one shown. The glyph origins must lie within a fifth of the size of
     // each other, both ways, so the same letter in the next row of a dense table (whose
-    // boxes may overlap) stays. Glyphs are kept by character and a coarse cell of their
+    // boxes may overlap) stays; and the two glyph boxes must share more than half of the
+    // wider one along the line. A glyph that advances from the one before it shares with
+    // it no more than what negative letter spacing takes back, so double letters stay
+    // however condensed, tracked or small the type. Glyphs are kept by character and a coarse cell of their
     // origin. Sets `currentGlyph_` to the glyph's number.
     void replaceEarlierCopy(const fz_stext_char& ch) {
         currentGlyph_ = static_cast<int>(droppedGlyphs_.size());
         droppedGlyphs_.push_back(false);
         const int c = ch.c;
         if (c < 0 || c > 0x10FFFF || u_isUWhiteSpace(c) || !(ch.size > 0)) return;
-        const Glyph glyph{ch.origin.x, ch.origin.y, ch.size, currentGlyph_};
+        const Glyph glyph{ch.origin.x, ch.origin.y, ch.size, extentAlong(ch.quad, direction_), currentGlyph_};
         const auto cellOf = [](double v) { return static_cast<std::int64_t>(std::floor(v / duplicateCell)); };
         const std::int64_t cx = cellOf(glyph.x);
         const std::int64_t cy = cellOf(glyph.y);
@@ -267,7 +270,7 @@ private:
                 auto& glyphs = found->second;
                 for (auto other = glyphs.begin(); other != glyphs.end(); ++other) {
                     if (std::abs(other->x - glyph.x) <= reach && std::abs(other->y - glyph.y) <= reach &&
-                        std::abs(other->size - glyph.size) <= reach) {
+                        std::abs(other->size - glyph.size) <= reach && mostlyOverlap(other->along, glyph.along)) {
                         droppedGlyphs_[static_cast<std::size_t>(other->number)] = true;
                         glyphs.erase(other);
                         placed_[{c, cx, cy}].push_back(glyph);
@@ -283,13 +286,23 @@ private:
         double x = 0;  // origin in displayed page space
         double y = 0;
         double size = 0;  // font size
+        std::pair<double, double> along;  // the box's extent along its line
         int number = 0;   // position in droppedGlyphs_
     };
 
-    // Page points of a cell of the duplicate search (offsets up to it are found), and the
-    // largest offset of a glyph drawn again as a share of its size.
+    // Whether two extents along a line share more than half of the longer one.
+    static bool mostlyOverlap(std::pair<double, double> a, std::pair<double, double> b) {
+        const double longer = std::max(a.second - a.first, b.second - b.first);
+        const double shared = std::min(a.second, b.second) - std::max(a.first, b.first);
+        return shared > duplicateOverlap * longer;
+    }
+
+    // Page points of a cell of the duplicate search (offsets up to it are found), the
+    // largest offset of a glyph drawn again as a share of its size, and the share of the
+    // wider of the two boxes that they have in common along the line.
     static constexpr double duplicateCell = 8;
     static constexpr double duplicateReach = 0.2;
+    static constexpr double duplicateOverlap = 0.5;
 
     fz_matrix toPageSpace_;
     PageTextView view_;
