@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <numeric>
+#include <optional>
 
 namespace ce::LineCuts {
 
@@ -20,6 +21,28 @@ struct Extent {
     double gapTo(const Extent& other) const { return std::max(other.low - high, low - other.high); }
 };
 
+// The line's letter spacing: the narrowest gap between neighbouring visible glyphs
+// stored one after the other without white space (overlaps count as none), or none
+// with fewer than two such gaps. A line with a column gap has letters that touch on
+// either side of it; a heading set evenly apart has no narrower gap than its spacing.
+double letterSpacing(std::span<const Glyph> glyphs) {
+    std::optional<double> narrowest;
+    int count = 0;
+    for (std::size_t k = 1; k < glyphs.size(); ++k) {
+        const Glyph& a = glyphs[k - 1];
+        const Glyph& b = glyphs[k];
+        if (!a.visible || !b.visible) continue;
+        const double gap = std::max({0.0, b.low - a.high, a.low - b.high});
+        narrowest = narrowest ? std::min(*narrowest, gap) : gap;
+        ++count;
+    }
+    return count >= 2 ? *narrowest : 0;
+}
+
+bool directionsMeet(const Glyph& a, const Glyph& b) {
+    return a.direction != Direction::neutral && b.direction != Direction::neutral && a.direction != b.direction;
+}
+
 }  // namespace
 
 std::vector<Part> parts(std::span<const Glyph> glyphs, bool rightToLeft, const Options& options) {
@@ -31,14 +54,17 @@ std::vector<Part> parts(std::span<const Glyph> glyphs, bool rightToLeft, const O
         after[k] = after[k + 1];
         if (glyphs[k].visible) after[k].add(glyphs[k]);
     }
+    const double spacing = letterSpacing(glyphs);
     std::vector<Part> out;
     std::vector<Extent> extents;
     Extent before;
     int from = 0;
     for (int k = 0; k < n; ++k) {
         if (k > from && glyphs[k].visible && glyphs[k - 1].visible) {
-            const double widest = options.widestGap * std::max(glyphs[k - 1].size, glyphs[k].size);
-            if (widest > 0 && before.gapTo(after[k]) > widest) {
+            const double share =
+                directionsMeet(glyphs[k - 1], glyphs[k]) ? options.widestGapBetweenDirections : options.widestGap;
+            const double widest = share * std::max(glyphs[k - 1].size, glyphs[k].size);
+            if (widest > 0 && before.gapTo(after[k]) > spacing + widest) {
                 out.push_back({from, k});
                 extents.push_back(before);
                 before = Extent{};

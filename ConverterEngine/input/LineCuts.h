@@ -5,11 +5,15 @@
 //
 // A line is cut between two visible characters that follow each other without white
 // space when all of its visible glyphs before the cut (back to the previous cut) and all
-// of them after it lie on either side of a gap wider than a share of the font size,
-// measured along the line's direction. Letter spacing, kerning and the words of a
-// right-to-left line stored from its first letter stay whole: their glyphs touch or
-// overlap, and a number inside a right-to-left line, drawn left to right, fills the
-// place up to the letters before it. A glyph that jumps back against the writing
+// of them after it lie on either side of a column gap: wider than a share of the font
+// size beyond the line's letter spacing (its narrowest gap between letters), measured
+// along the line's direction. Letter spacing, kerning and the words of a right-to-left
+// line stored from its first letter stay whole: their glyphs touch or overlap, a heading
+// set evenly with wide letter spacing has no gap much wider than its narrowest, and a
+// number inside a right-to-left line, drawn left to right, fills the place up to the
+// letters before it. Where a Latin letter and a
+// right-to-left one meet, the word space between the runs of a mixed line stored from
+// its first letter is no column gap either. A glyph that jumps back against the writing
 // direction to text drawn well before the rest is cut off the same way.
 // Pure functions; safe from any thread.
 #pragma once
@@ -19,12 +23,16 @@
 
 namespace ce::LineCuts {
 
+// The writing direction of a glyph's character.
+enum class Direction { neutral, leftToRight, rightToLeft };
+
 // One position of a line, in the order the reader stores them.
 struct Glyph {
     bool visible = false;  // not white space
     double low = 0;        // the glyph box's extent along the line's direction
     double high = 0;
     double size = 0;       // font size
+    Direction direction = Direction::neutral;  // a strong letter's; neutral for digits and signs
 };
 
 // A part of the line: positions [from, to).
@@ -34,9 +42,12 @@ struct Part {
 };
 
 struct Options {
-    // The widest gap kept inside a line, as a share of the larger font size of the two
-    // characters at it: beyond any letter spacing, about two word spaces.
+    // The widest gap kept inside a line beyond its letter spacing, as a share of the
+    // larger font size of the two characters at it: about two word spaces.
     double widestGap = 0.5;
+    // The same where a left-to-right and a right-to-left letter meet: the word space of a
+    // justified line.
+    double widestGapBetweenDirections = 1.0;
 };
 
 // The line's parts in reading order: along the line's direction, or against it for a

@@ -385,10 +385,14 @@ std::optional<LetterSpacing::MeasuredRun> measure(const PageTextView& view, cons
     return run;
 }
 
-// Whether the group's letters are mostly right-to-left ones.
-bool readsRightToLeft(std::u16string_view text, const std::vector<int>& group, std::span<const Piece> pieces) {
+// The group's right-to-left and left-to-right letters.
+struct LetterCounts {
     int rightToLeft = 0;
     int leftToRight = 0;
+};
+
+LetterCounts letterCounts(std::u16string_view text, const std::vector<int>& group, std::span<const Piece> pieces) {
+    LetterCounts counts;
     for (int member : group) {
         for (const Range& range : pieces[member].ranges) {
             const int32_t end = range.location + range.length;
@@ -396,14 +400,14 @@ bool readsRightToLeft(std::u16string_view text, const std::vector<int>& group, s
                 UChar32 c;
                 U16_NEXT(text.data(), i, end, c);
                 if (BidiOrder::isRightToLeft(static_cast<char32_t>(c))) {
-                    ++rightToLeft;
+                    ++counts.rightToLeft;
                 } else if (u_charDirection(c) == U_LEFT_TO_RIGHT) {
-                    ++leftToRight;
+                    ++counts.leftToRight;
                 }
             }
         }
     }
-    return rightToLeft > leftToRight;
+    return counts;
 }
 
 Groups finalGroups(std::u16string_view text, const Groups& lineGroups, std::span<const Piece> pieces,
@@ -415,15 +419,28 @@ Groups finalGroups(std::u16string_view text, const Groups& lineGroups, std::span
                                : pieces[a].bounds.minX < pieces[b].bounds.minX;
         };
     };
+    auto inOrder = [&](const std::vector<int>& group, bool rightToLeft) {
+        for (std::size_t k = 0; k + 1 < group.size(); ++k)
+            if (!before(rightToLeft)(group[k], group[k + 1])) return false;
+        return true;
+    };
     Groups out;
     std::vector<bool> rightToLeft;
     for (const std::vector<int>& group : lineGroups) {
-        const bool backwards = unrotated && readsRightToLeft(text, group, pieces);
+        const LetterCounts letters = letterCounts(text, group, pieces);
+        const bool backwards = unrotated && letters.rightToLeft > letters.leftToRight;
         const auto [lo, hi] = std::minmax_element(group.begin(), group.end());
-        bool standAlone = *hi - *lo + 1 == static_cast<int>(group.size());
-        for (std::size_t k = 0; standAlone && k + 1 < group.size(); ++k)
-            standAlone = before(backwards)(group[k], group[k + 1]);
-        if (standAlone) {
+        const bool consecutive = *hi - *lo + 1 == static_cast<int>(group.size());
+        // A line of both directions stored from its first letter, which the reader broke
+        // where the runs of one direction give way to the other's: its pieces follow each
+        // other from right to left, and they are one line read in that order.
+        if (unrotated && consecutive && group.size() > 1 && letters.rightToLeft > 0 && letters.leftToRight > 0 &&
+            inOrder(group, true)) {
+            out.push_back(group);
+            rightToLeft.push_back(true);
+            continue;
+        }
+        if (consecutive && inOrder(group, backwards)) {
             for (int member : group) {
                 out.push_back({member});
                 rightToLeft.push_back(backwards);

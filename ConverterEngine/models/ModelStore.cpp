@@ -126,7 +126,8 @@ std::string compiledName(const std::string& name, const std::filesystem::path& p
 }
 
 std::filesystem::path defaultDirectory() {
-    if (std::string models = environment("CONVERTER_MODELS"); !models.empty()) return expandingTilde(models);
+    // Set, even to an empty value, the variable names the models folder as it stands.
+    if (const char* models = std::getenv("CONVERTER_MODELS")) return expandingTilde(models);
     std::string base = environment("RODUZEZ_AZED");
     if (base.empty()) base = "~/roduzez-azed";
     return expandingTilde(base) / "models";

@@ -23,7 +23,7 @@ int pixelsFor(double value, bool roundDown) {
 
 std::pair<double, double> ImagePage::plausibleResolution(double dpiX, double dpiY) {
     const bool positive = dpiX > 0 && dpiY > 0 && std::isfinite(dpiX) && std::isfinite(dpiY);
-    if (!positive || !(dpiX > 1 || dpiY > 1) || dpiX > 10 * dpiY || dpiY > 10 * dpiX) return {72, 72};
+    if (!positive || dpiX < 1 || dpiY < 1 || !(dpiX > 1 || dpiY > 1)) return {72, 72};
     return {dpiX, dpiY};
 }
 

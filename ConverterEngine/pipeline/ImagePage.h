@@ -26,8 +26,8 @@ public:
     // The number of frames of an image file (at least 1). Throws EngineError::unreadableInput.
     static int frameCount(const std::filesystem::path& url);
 
-    // Resolution as used: 72 x 72 unless both axes are positive, one exceeds 1 and
-    // neither is more than 10 times the other.
+    // Resolution as used: 72 x 72 unless both axes are finite and at least 1, and one
+    // exceeds 1: (1, 300) is kept, (0.5, 300) and (1, 1) are not.
     static std::pair<double, double> plausibleResolution(double dpiX, double dpiY);
     // The longer side to decode a w x h frame to, or 0 to decode it at full size.
     static int reducedSide(long long w, long long h);

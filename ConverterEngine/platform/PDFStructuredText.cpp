@@ -48,6 +48,12 @@ std::pair<double, double> extentAlong(const fz_quad& q, fz_point direction) {
     return {low, high};
 }
 
+LineCuts::Direction directionOf(char32_t c) {
+    if (BidiOrder::isRightToLeft(c)) return LineCuts::Direction::rightToLeft;
+    if (u_charDirection(static_cast<UChar32>(c)) == U_LEFT_TO_RIGHT) return LineCuts::Direction::leftToRight;
+    return LineCuts::Direction::neutral;
+}
+
 fz_point between(fz_point a, fz_point b, float t) { return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}; }
 
 // Part k of n of a glyph's quad, cut along its baseline direction.
@@ -76,6 +82,7 @@ public:
                 widenLastBox(ch->quad);
                 continue;
             }
+            addWordBreakBefore(*ch, start);
             replaceEarlierCopy(*ch);
             const std::u16string_view letters = ligatureLetters(ch->c);
             const double position = ch->origin.x * line.dir.x + ch->origin.y * line.dir.y;
@@ -152,13 +159,40 @@ private:
         last = last ? last->unionWith(boxOf(quad)) : boxOf(quad);
     }
 
+    // In a line of both directions stored from its first letter, the step from the run of
+    // one direction to the next goes back against the line's direction, where MuPDF
+    // writes no space: a visible glyph of the other direction than the glyph before it
+    // that lies wholly behind that one, past letter spacing, gets a space over the gap.
+    void addWordBreakBefore(const fz_stext_char& ch, int start) {
+        if (static_cast<int>(view_.text.size()) <= start || extents_.empty()) return;
+        const LineCuts::Glyph& previous = extents_.back();
+        if (!previous.visible || ch.c < 0 || ch.c > 0x10FFFF) return;
+        const LineCuts::Direction direction = directionOf(static_cast<char32_t>(ch.c));
+        if (direction == LineCuts::Direction::neutral || previous.direction == LineCuts::Direction::neutral ||
+            direction == previous.direction)
+            return;
+        const auto [low, high] = extentAlong(ch.quad, direction_);
+        const double gap = previous.low - high;
+        if (!(gap > wordBreakGap * std::max(previous.size, static_cast<double>(ch.size)))) return;
+        // The space fills the gap on the glyph's own baseline.
+        const auto shift = static_cast<float>(gap);
+        const fz_point step{direction_.x * shift, direction_.y * shift};
+        const fz_quad space{ch.quad.ur, {ch.quad.ur.x + step.x, ch.quad.ur.y + step.y}, ch.quad.lr,
+                            {ch.quad.lr.x + step.x, ch.quad.lr.y + step.y}};
+        fz_stext_char blank{};
+        blank.c = ' ';
+        replaceEarlierCopy(blank);
+        addCharacter(' ', space, ch.origin.x * direction_.x + ch.origin.y * direction_.y, ch.size);
+    }
+
     // `position` is the glyph's origin along the line's direction, `size` its font size.
     void addCharacter(int c, const fz_quad& quad, double position, double size) {
         const bool scalar = c >= 0 && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
         const char32_t code = scalar ? static_cast<char32_t>(c) : U'\uFFFD';
         const PageTextView::Rect box = boxOf(quad);
         const auto [low, high] = extentAlong(quad, direction_);
-        const LineCuts::Glyph extent{!u_isUWhiteSpace(static_cast<UChar32>(code)), low, high, size};
+        const LineCuts::Glyph extent{!u_isUWhiteSpace(static_cast<UChar32>(code)), low, high, size,
+                                     directionOf(code)};
         if (code < 0x10000) {
             view_.text.push_back(static_cast<char16_t>(code));
             view_.boxes.push_back(box);
@@ -248,14 +282,17 @@ private:
     // replaces the earlier copy, whose characters are left out of the view: the last
     // drawing is the one shown. The glyph origins must lie within a fifth of the size of
     // each other, both ways, so the same letter in the next row of a dense table (whose
-    // boxes may overlap) stays. Glyphs are kept by character and a coarse cell of their
+    // boxes may overlap) stays; and the two glyph boxes must share more than half of the
+    // wider one along the line. A glyph that advances from the one before it shares with
+    // it no more than what negative letter spacing takes back, so double letters stay
+    // however condensed, tracked or small the type. Glyphs are kept by character and a coarse cell of their
     // origin. Sets `currentGlyph_` to the glyph's number.
     void replaceEarlierCopy(const fz_stext_char& ch) {
         currentGlyph_ = static_cast<int>(droppedGlyphs_.size());
         droppedGlyphs_.push_back(false);
         const int c = ch.c;
         if (c < 0 || c > 0x10FFFF || u_isUWhiteSpace(c) || !(ch.size > 0)) return;
-        const Glyph glyph{ch.origin.x, ch.origin.y, ch.size, currentGlyph_};
+        const Glyph glyph{ch.origin.x, ch.origin.y, ch.size, extentAlong(ch.quad, direction_), currentGlyph_};
         const auto cellOf = [](double v) { return static_cast<std::int64_t>(std::floor(v / duplicateCell)); };
         const std::int64_t cx = cellOf(glyph.x);
         const std::int64_t cy = cellOf(glyph.y);
@@ -267,7 +304,7 @@ private:
                 auto& glyphs = found->second;
                 for (auto other = glyphs.begin(); other != glyphs.end(); ++other) {
                     if (std::abs(other->x - glyph.x) <= reach && std::abs(other->y - glyph.y) <= reach &&
-                        std::abs(other->size - glyph.size) <= reach) {
+                        std::abs(other->size - glyph.size) <= reach && mostlyOverlap(other->along, glyph.along)) {
                         droppedGlyphs_[static_cast<std::size_t>(other->number)] = true;
                         glyphs.erase(other);
                         placed_[{c, cx, cy}].push_back(glyph);
@@ -283,13 +320,26 @@ private:
         double x = 0;  // origin in displayed page space
         double y = 0;
         double size = 0;  // font size
+        std::pair<double, double> along;  // the box's extent along its line
         int number = 0;   // position in droppedGlyphs_
     };
 
-    // Page points of a cell of the duplicate search (offsets up to it are found), and the
-    // largest offset of a glyph drawn again as a share of its size.
+    // Whether two extents along a line share more than half of the longer one.
+    static bool mostlyOverlap(std::pair<double, double> a, std::pair<double, double> b) {
+        const double longer = std::max(a.second - a.first, b.second - b.first);
+        const double shared = std::min(a.second, b.second) - std::max(a.first, b.first);
+        return shared > duplicateOverlap * longer;
+    }
+
+    // Page points of a cell of the duplicate search (offsets up to it are found), the
+    // largest offset of a glyph drawn again as a share of its size, and the share of the
+    // wider of the two boxes that they have in common along the line.
     static constexpr double duplicateCell = 8;
     static constexpr double duplicateReach = 0.2;
+    static constexpr double duplicateOverlap = 0.5;
+    // The smallest gap, as a share of the font size, taken for the word space between the
+    // runs of a mixed line.
+    static constexpr double wordBreakGap = 0.1;
 
     fz_matrix toPageSpace_;
     PageTextView view_;

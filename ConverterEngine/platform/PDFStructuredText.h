@@ -7,9 +7,9 @@
 // letters, each given an equal share of the ligature's box; spaces, written or inserted
 // by MuPDF between words, are kept with their boxes (a space that MuPDF adds right after
 // a written one widens that one instead). Characters entirely outside the
-// page box are left out. A character drawn again at nearly the place and size of the
-// same character (text drawn twice to look bold or shadowed) is read once, from its last
-// drawing. Boxes are mapped back to unrotated page space (y upwards), so
+// page box are left out. A character drawn again over the same character, the two
+// boxes mostly overlapping (text drawn twice to look bold or shadowed), is read once,
+// from its last drawing. Boxes are mapped back to unrotated page space (y upwards), so
 // the view carries the page's crop box and rotation unchanged.
 // Call on the thread that opened the document; throws PDFError when MuPDF fails.
 #pragma once

@@ -16,6 +16,7 @@ struct Stored {
     std::string spelled;          // one letter per glyph, "_" for a space
     std::vector<double> lows;     // where each visible glyph starts
     double width = 5;             // every visible glyph's width
+    std::string directions = {};  // per visible glyph: "l" left to right, "r" right to left, else neutral
 };
 
 std::vector<LineCuts::Glyph> glyphsOf(const Stored& line) {
@@ -27,8 +28,12 @@ std::vector<LineCuts::Glyph> glyphsOf(const Stored& line) {
             glyphs.push_back({false, at, at + 2.5, 10});
             continue;
         }
+        const char direction = next < line.directions.size() ? line.directions[next] : ' ';
         const double low = line.lows.at(next++);
-        glyphs.push_back({true, low, low + line.width, 10});
+        glyphs.push_back({true, low, low + line.width, 10,
+                          direction == 'l'   ? LineCuts::Direction::leftToRight
+                          : direction == 'r' ? LineCuts::Direction::rightToLeft
+                                             : LineCuts::Direction::neutral});
     }
     return glyphs;
 }
@@ -69,6 +74,15 @@ INSTANTIATE_TEST_SUITE_P(
         // A gap of half the font size is the widest kept; just beyond it the line is cut.
         Case{"GapOfHalfTheFontSize", {"ab", {0, 10}}, false, {"ab"}},
         Case{"GapJustBeyondHalfTheFontSize", {"ab", {0, 10.1}}, false, {"a", "b"}},
+        // A heading set 0.6 em apart has no gap wider than its usual one; a column gap
+        // half an em wider than its letter spacing is one.
+        Case{"WidelySpacedHeading", {"abcd_efgh", {0, 11, 22, 33, 55, 66, 77, 88}}, true, {"abcd_efgh"}},
+        Case{"ColumnGapBeyondTheLetterSpacing", {"abcde", {0, 11, 22, 44, 55}}, false, {"abc", "de"}},
+        // A right-to-left word stored after a Latin phrase, a word space of 0.8 em to its
+        // left: one line. The same gap between two Latin words is a cut.
+        Case{"WordSpaceBetweenDirections", {"abxy", {20, 25, 2, 7}, 5, "llrr"}, false, {"abxy"}},
+        Case{"WiderGapBetweenDirections", {"abxy", {30, 35, 9, 14}, 5, "llrr"}, false, {"xy", "ab"}},
+        Case{"SameGapBetweenLatinWords", {"abxy", {20, 25, 2, 7}, 5, "llll"}, false, {"xy", "ab"}},
         // A wide word space that is written stays inside the line.
         Case{"JustifiedWordSpace", {"ab_cd", {0, 5, 40, 45}}, false, {"ab_cd"}},
         // Numbers of three table columns with nothing between them.

@@ -215,3 +215,51 @@ TEST(PDFPageTextLayer, NumbersOfRightToLeftTableColumnsAreWordsOfTheirOwn) {
     EXPECT_EQ(texts(text->words), (std::vector<std::string>{"12.6", "3.2", peace, "-3.0"}));
     EXPECT_EQ(texts(text->lines), (std::vector<std::string>{"12.6", "3.2", peace, "-3.0"}));
 }
+
+namespace {
+
+// Helvetica with codes A to F drawing the Hebrew letters shin, lamed, vav, final mem,
+// ayin and tav: "ABCD" is "שלום" (peace), "ECBD" "עולם" (world).
+const std::string hebrewLetters =
+    "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding << /Type /Encoding "
+    "/Differences [65 /afii57689 /afii57676 /afii57669 /afii57677 /afii57682 /afii57690] >> >> >> >>";
+
+// Glyphs drawn one by one from `x` leftwards, 7 points apart: a word stored from its
+// first letter.
+std::string leftwards(const std::string& codes, double x) {
+    std::string out;
+    for (char code : codes) {
+        out += "1 0 0 1 " + std::to_string(x) + " 200 Tm (" + std::string(1, code) + ") Tj ";
+        x -= 7;
+    }
+    return out;
+}
+
+}  // namespace
+
+// A Hebrew line stored from its first letter with an English phrase inside: the reader
+// breaks it where the phrase starts and writes no space where the Hebrew goes on left
+// of the phrase. It is one line, read from the right, with its five words.
+TEST(PDFPageTextLayer, MixedLineStoredInReadingOrderIsOneLine) {
+    const auto text = textLayerOf(TestPage{
+        .mediaBox = "0 0 400 300",
+        .content = "BT /F1 10 Tf " + leftwards("ABCD", 350) + "1 0 0 1 262 200 Tm (the pdf reader) Tj " +
+                   leftwards("ECBD", 250) + "ET",
+        .resources = hebrewLetters});
+    ASSERT_TRUE(text);
+    const std::string peace = "\u05E9\u05DC\u05D5\u05DD";
+    const std::string world = "\u05E2\u05D5\u05DC\u05DD";
+    EXPECT_EQ(texts(text->lines), (std::vector<std::string>{peace + " the pdf reader " + world}));
+    EXPECT_EQ(texts(text->words), (std::vector<std::string>{peace, "the", "pdf", "reader", world}));
+}
+
+// A Hebrew heading set 0.6 em apart, drawn as shown, is one line of two words.
+TEST(PDFPageTextLayer, WidelySpacedRightToLeftHeadingIsOneLine) {
+    const auto text = textLayerOf(TestPage{
+        .mediaBox = "0 0 400 300",
+        .content = "BT /F1 20 Tf 12 Tc 50 200 Td (DCBA DCEF) Tj 0 Tc /F1 10 Tf 0 -40 Td (and the text below) Tj ET",
+        .resources = hebrewLetters});
+    ASSERT_TRUE(text);
+    const std::string peace = "\u05E9\u05DC\u05D5\u05DD";
+    EXPECT_EQ(texts(text->lines), (std::vector<std::string>{"\u05EA\u05E2\u05D5\u05DD " + peace, "and the text below"}));
+}

@@ -4,6 +4,7 @@
 
 #include "input/TestFiles.h"
 #include "platform/PDFStructuredText.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 using ce::testing::makePDF;
@@ -92,19 +93,57 @@ TEST(PDFStructuredText, PageWithoutTextGivesAnEmptyView) {
     EXPECT_TRUE(view.lines.empty());
 }
 
-// Text drawn twice, a little offset, to look bold is read once; letters that only
-// touch ("ll"), different letters drawn over each other and the same digit in the next
-// row of a dense table (their boxes overlap) stay.
-TEST(PDFStructuredText, ReadsTextDrawnTwiceOverItselfOnce) {
-    const std::string helvetica = "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>";
-    const PageTextView view = viewOf(TestPage{
-        .mediaBox = "0 0 400 300",
-        .content = "BT /F1 20 Tf 50 200 Td (Kruger) Tj ET BT /F1 20 Tf 50.7 200.4 Td (Kruger) Tj ET "
-                   "BT /F1 20 Tf 50 150 Td (small) Tj ET BT /F1 20 Tf 50 100 Td (O) Tj ET BT /F1 20 Tf 50 100 Td (C) Tj ET "
-                   "BT /F1 20 Tf 50 60 Td (7) Tj ET BT /F1 20 Tf 50 47 Td (7) Tj ET",
-        .resources = helvetica});
-    EXPECT_EQ(view.text, u"Kruger\nsmall\nOC\n77\n");
+namespace {
+
+const std::string helvetica = "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>";
+
+struct RedrawCase {
+    const char* name;
+    std::string content;  // the page's content stream, Helvetica as /F1
+    std::u16string text;  // the view's text
+};
+
+void PrintTo(const RedrawCase& c, std::ostream* os) { *os << ce::testing::printable(c.name); }
+
+class PDFStructuredTextRedraws : public ::testing::TestWithParam<RedrawCase> {};
+
+const std::string sentence = "(Hello all, we will tell you the full story)";
+
+}  // namespace
+
+// Text drawn again over itself, a little offset, to look bold or shadowed is read once.
+// Double letters stay however tightly they are set: condensed, tracked or small type
+// advances from one letter to the next, so the two boxes lie side by side. Different
+// letters drawn over each other and the same digit in the next row of a dense table
+// (their boxes overlap by a little) stay too.
+TEST_P(PDFStructuredTextRedraws, ReadsEachLetterOnce) {
+    const RedrawCase& c = GetParam();
+    const PageTextView view = viewOf(TestPage{.mediaBox = "0 0 400 300", .content = c.content, .resources = helvetica});
+    EXPECT_EQ(view.text, c.text);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Glyphs, PDFStructuredTextRedraws,
+    ::testing::Values(
+        RedrawCase{"FakeBold",
+                   "BT /F1 20 Tf 50 200 Td (Kruger) Tj ET BT /F1 20 Tf 50.7 200.4 Td (Kruger) Tj ET "
+                   "BT /F1 10 Tf 50 150 Td (will) Tj ET BT /F1 10 Tf 50.25 150 Td (will) Tj ET "
+                   "BT /F1 10 Tf 50.5 150 Td (will) Tj ET",
+                   u"Kruger\nwill\n"},
+        // Each letter drawn twice before the next, the pen moved back by its width less 0.02 em.
+        RedrawCase{"FakeBoldLetterByLetter", "BT /F1 10 Tf 50 150 Td [(w) 702 (w) (i) 202 (i)] TJ ET", u"wi\n"},
+        RedrawCase{"Shadow", "BT /F1 20 Tf 51.2 198.8 Td (full) Tj ET BT /F1 20 Tf 50 200 Td (full) Tj ET", u"full\n"},
+        RedrawCase{"TouchingDoubleLetters", "BT /F1 20 Tf 50 150 Td (small) Tj ET", u"small\n"},
+        RedrawCase{"Condensed", "BT /F1 10 Tf 80 Tz 20 150 Td " + sentence + " Tj ET",
+                   u"Hello all, we will tell you the full story\n"},
+        RedrawCase{"Tracked", "BT /F1 10 Tf -0.3 Tc 20 150 Td " + sentence + " Tj ET",
+                   u"Hello all, we will tell you the full story\n"},
+        RedrawCase{"SmallAndTight", "BT /F1 7 Tf 90 Tz -0.1 Tc 20 150 Td (conseiller) Tj ET", u"conseiller\n"},
+        RedrawCase{"DifferentLettersOverEachOther",
+                   "BT /F1 20 Tf 50 100 Td (O) Tj ET BT /F1 20 Tf 50 100 Td (C) Tj ET", u"OC\n"},
+        RedrawCase{"SameDigitInTheNextTableRow", "BT /F1 20 Tf 50 60 Td (7) Tj ET BT /F1 20 Tf 50 47 Td (7) Tj ET",
+                   u"77\n"}),
+    ce::testing::ByName());
 
 // Hebrew drawn as it is shown, left to right (the last letter first), reads from its
 // first letter; each letter keeps its own box. Codes A to D draw the letters of
