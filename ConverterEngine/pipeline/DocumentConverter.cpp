@@ -20,7 +20,6 @@
 #include "pipeline/PlatformServices.h"
 #include "pipeline/SupportedFiles.h"
 #include "platform/PDFDocument.h"
-#include "platform/ProcessMemory.h"
 
 namespace ce {
 
@@ -126,18 +125,14 @@ std::future<ConversionResult> DocumentConverter::convert(const fs::path& url, co
         CancelFlag flag;
         const std::stop_callback onStop(stop, [&flag] { flag.set(); });
         const DocumentConversion::IsCancelled isCancelled = [&flag] { return flag.isSet(); };
-        ConversionResult result = [&] {
-            const auto pages = pageSources(url);
-            const Converter converter(models, DocumentConversion::pipelineOptions(options));
-            return DocumentConversion::run(
-                url, pages, options, progress, isCancelled,
-                [&converter](const std::shared_ptr<const PageSource>& page, const std::vector<std::string>& languages,
-                             const DocumentConversion::IsCancelled& cancelled) {
-                    return converter.convert(page, languages, cancelled);
-                });
-        }();
-        // The document, its page images and the models' tensors are freed by now.
-        ProcessMemory::releaseFreed();
+        const auto pages = pageSources(url);
+        const Converter converter(models, DocumentConversion::pipelineOptions(options));
+        ConversionResult result = DocumentConversion::run(
+            url, pages, options, progress, isCancelled,
+            [&converter](const std::shared_ptr<const PageSource>& page, const std::vector<std::string>& languages,
+                         const DocumentConversion::IsCancelled& cancelled) {
+                return converter.convert(page, languages, cancelled);
+            });
         int failed = 0;
         for (const ConvertedPage& page : result.pages) {
             if (page.failure) {

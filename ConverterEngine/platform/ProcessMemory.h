@@ -13,7 +13,8 @@ namespace ce::ProcessMemory {
 void boundArenas();
 
 // Returns the freed memory of every arena to the system (the pages stay mapped and are
-// filled again on use). Called after a conversion and when results are dropped.
+// filled again on use). For when the process goes idle: after a run of conversions and
+// when results are dropped; between documents it costs more than it saves.
 void releaseFreed();
 
 }  // namespace ce::ProcessMemory

@@ -6,8 +6,8 @@
 //
 //   batch-memory-benchmark [--batches N] [--documents N] [--unbounded] [--models DIR] FILE|FOLDER...
 //
-// --unbounded leaves malloc's arenas uncapped and memory is not given back at Clear (the
-// engine still gives back what a conversion freed), to compare.
+// --unbounded leaves malloc's arenas uncapped and gives no memory back at Clear, as the
+// process did before, to compare.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
