@@ -9,6 +9,7 @@
 #include "app/SingleInstance.h"
 #include "pipeline/PlatformServices.h"
 #include "platform/OpenMPRuntime.h"
+#include "platform/ProcessMemory.h"
 #include "shell/ResourceBundle.h"
 
 int main(int argc, char** argv) {
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     // the cores the conversions wait for. Runs the program again in place, with the same
     // arguments, when the policy is not set yet.
     ce::OpenMPRuntime::ensurePassiveWait(argv);
+    ce::ProcessMemory::boundArenas();
     ce::PlatformServices::installSystemLog();
 
     QApplication application(argc, argv);

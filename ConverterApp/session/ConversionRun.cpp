@@ -7,6 +7,7 @@
 
 #include "core/ConversionError.h"
 #include "core/Log.h"
+#include "platform/ProcessMemory.h"
 #include "session/Paths.h"
 
 namespace session {
@@ -195,6 +196,9 @@ void ConversionSession::finishRun() {
     run_.reset();
     setConverting(false);
     setRunItems({});
+    // The run's page images and tensors are freed; give the memory back while idle
+    // (after each document it would cost more than the conversion's own system time).
+    ce::ProcessMemory::releaseFreed();
 }
 
 ConversionSession::RunProgress ConversionSession::runProgress() const {

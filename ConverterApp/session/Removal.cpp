@@ -2,6 +2,8 @@
 // items taken into the current run are never removed.
 #include "session/ConversionSession.h"
 
+#include "platform/ProcessMemory.h"
+
 namespace session {
 
 namespace {
@@ -39,6 +41,8 @@ void ConversionSession::removeItems(const QSet<QUuid>& ids) {
     if (removed.isEmpty()) return;
     setItems(std::move(kept));
     setSelection(selection_ - removed);
+    // The removed results are freed unless a view still shows one; give the memory back.
+    ce::ProcessMemory::releaseFreed();
 }
 
 }  // namespace session

@@ -20,11 +20,16 @@ std::size_t at(int x, int y, int width) {
     return (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
 }
 
-RGBImage boxAverage(const RGBImage& src, int newWidth, int newHeight, int kx, int ky) {
-    RGBImage dst{newWidth, newHeight, std::vector<std::uint8_t>(static_cast<std::size_t>(newWidth) * newHeight * 3)};
+RGBImage blank(const Region& region, std::uint8_t value = 0) {
+    return {region.width(), region.height(),
+            std::vector<std::uint8_t>(static_cast<std::size_t>(region.width()) * region.height() * 3, value)};
+}
+
+RGBImage boxAverage(const RGBImage& src, const Region& region, int kx, int ky) {
+    RGBImage dst = blank(region);
     const float fullScale = 1.0f / static_cast<float>(kx * ky);
-    for (int y = 0; y < newHeight; ++y) {
-        for (int x = 0; x < newWidth; ++x) {
+    for (int y = region.y0; y < region.y1; ++y) {
+        for (int x = region.x0; x < region.x1; ++x) {
             const int x0 = kx * x, y0 = ky * y;
             const int x1 = std::min(x0 + kx, src.width), y1 = std::min(y0 + ky, src.height);
             const int count = std::max(0, x1 - x0) * std::max(0, y1 - y0);
@@ -41,22 +46,31 @@ RGBImage boxAverage(const RGBImage& src, int newWidth, int newHeight, int kx, in
                 } else if (count > 0) {
                     value = saturate(static_cast<float>(sum) * (1.0f / static_cast<float>(count)));
                 }
-                dst.pixels[at(x, y, newWidth) + c] = value;
+                dst.pixels[at(x - region.x0, y - region.y0, dst.width) + c] = value;
             }
         }
     }
     return dst;
 }
 
-RGBImage areaAverage(const RGBImage& src, int newWidth, int newHeight) {
-    std::vector<Decimate> xTable = areaTable(src.width, newWidth);
-    for (Decimate& d : xTable) {
-        d.di *= 3;
+// Each destination pixel sums its own entries in table order, so leaving out the entries
+// of pixels outside the region changes no value inside it.
+RGBImage areaAverage(const RGBImage& src, int newWidth, int newHeight, const Region& region) {
+    std::vector<Decimate> xTable;
+    for (Decimate d : areaTable(src.width, newWidth)) {
+        if (d.di < region.x0 || d.di >= region.x1) continue;
+        d.di = (d.di - region.x0) * 3;
         d.si *= 3;
+        xTable.push_back(d);
     }
-    const std::vector<Decimate> yTable = areaTable(src.height, newHeight);
-    RGBImage dst{newWidth, newHeight, std::vector<std::uint8_t>(static_cast<std::size_t>(newWidth) * newHeight * 3)};
-    const std::size_t rowValues = static_cast<std::size_t>(newWidth) * 3;
+    std::vector<Decimate> yTable;
+    for (Decimate d : areaTable(src.height, newHeight)) {
+        if (d.di < region.y0 || d.di >= region.y1) continue;
+        d.di -= region.y0;
+        yTable.push_back(d);
+    }
+    RGBImage dst = blank(region);
+    const std::size_t rowValues = static_cast<std::size_t>(dst.width) * 3;
     std::vector<float> buffer(rowValues), sum(rowValues);
     int currentRow = -1;
     auto flush = [&] {
@@ -126,27 +140,27 @@ std::vector<LinearTap> linearTaps(int n, int m) {
     return taps;
 }
 
-RGBImage linearEnlarge(const RGBImage& src, int newWidth, int newHeight) {
+RGBImage linearEnlarge(const RGBImage& src, int newWidth, int newHeight, const Region& region) {
     const std::vector<LinearTap> xs = linearTaps(src.width, newWidth);
     const std::vector<LinearTap> ys = linearTaps(src.height, newHeight);
-    const std::size_t rowValues = static_cast<std::size_t>(newWidth) * 3;
+    const std::size_t rowValues = static_cast<std::size_t>(region.width()) * 3;
     auto horizontal = [&](int sy) {
         std::vector<std::int32_t> row(rowValues);
         const std::uint8_t* p = src.pixels.data() + at(0, sy, src.width);
-        for (int x = 0; x < newWidth; ++x) {
+        for (int x = region.x0; x < region.x1; ++x) {
             const LinearTap& t = xs[static_cast<std::size_t>(x)];
             for (int c = 0; c < 3; ++c) {
                 std::int32_t v = t.w0 * static_cast<std::int32_t>(p[t.i * 3 + c]);
                 if (!t.single) v += t.w1 * static_cast<std::int32_t>(p[(t.i + 1) * 3 + c]);
-                row[static_cast<std::size_t>(x) * 3 + c] = v;
+                row[static_cast<std::size_t>(x - region.x0) * 3 + c] = v;
             }
         }
         return row;
     };
-    RGBImage dst{newWidth, newHeight, std::vector<std::uint8_t>(static_cast<std::size_t>(newHeight) * rowValues)};
+    RGBImage dst = blank(region);
     int cachedRow0 = -1, cachedRow1 = -1;
     std::vector<std::int32_t> r0, r1;
-    for (int y = 0; y < newHeight; ++y) {
+    for (int y = region.y0; y < region.y1; ++y) {
         const LinearTap& t = ys[static_cast<std::size_t>(y)];
         const int s0 = t.i;
         const int s1 = t.single ? t.i : t.i + 1;
@@ -162,7 +176,8 @@ RGBImage linearEnlarge(const RGBImage& src, int newWidth, int newHeight) {
         const std::int32_t b1 = t.single ? 0 : t.w1;
         for (std::size_t k = 0; k < rowValues; ++k) {
             const std::int32_t v = (((b0 * (r0[k] >> 4)) >> 16) + ((b1 * (r1[k] >> 4)) >> 16) + 2) >> 2;
-            dst.pixels[static_cast<std::size_t>(y) * rowValues + k] = static_cast<std::uint8_t>(std::clamp(v, 0, 255));
+            dst.pixels[static_cast<std::size_t>(y - region.y0) * rowValues + k] =
+                static_cast<std::uint8_t>(std::clamp(v, 0, 255));
         }
     }
     return dst;
@@ -194,17 +209,27 @@ RGBImage resize(const RGBImage& image, int newWidth, int newHeight) {
     if (image.width == newWidth && image.height == newHeight) return image;
     newWidth = std::max(1, newWidth);
     newHeight = std::max(1, newHeight);
-    if (image.width < 1 || image.height < 1) {
-        return {newWidth, newHeight, std::vector<std::uint8_t>(static_cast<std::size_t>(newWidth) * newHeight * 3, 255)};
+    return resizedRegion(image, newWidth, newHeight, {0, 0, newWidth, newHeight});
+}
+
+RGBImage resizedRegion(const RGBImage& image, int newWidth, int newHeight, Region region) {
+    newWidth = std::max(1, newWidth);
+    newHeight = std::max(1, newHeight);
+    region.x0 = std::clamp(region.x0, 0, newWidth);
+    region.x1 = std::clamp(region.x1, region.x0, newWidth);
+    region.y0 = std::clamp(region.y0, 0, newHeight);
+    region.y1 = std::clamp(region.y1, region.y0, newHeight);
+    if (image.width == newWidth && image.height == newHeight) {
+        return image.cropped(region.x0, region.y0, region.x1, region.y1);
     }
+    if (image.width < 1 || image.height < 1) return blank(region, 255);
     const double sx = 1.0 / (static_cast<double>(newWidth) / image.width);
     const double sy = 1.0 / (static_cast<double>(newHeight) / image.height);
-    if (sx < 1 || sy < 1) return linearEnlarge(image, newWidth, newHeight);
+    if (sx < 1 || sy < 1) return linearEnlarge(image, newWidth, newHeight, region);
     if (nearlyWhole(sx) && nearlyWhole(sy)) {
-        return boxAverage(image, newWidth, newHeight, static_cast<int>(std::nearbyint(sx)),
-                          static_cast<int>(std::nearbyint(sy)));
+        return boxAverage(image, region, static_cast<int>(std::nearbyint(sx)), static_cast<int>(std::nearbyint(sy)));
     }
-    return areaAverage(image, newWidth, newHeight);
+    return areaAverage(image, newWidth, newHeight, region);
 }
 
 std::vector<double> cropResize448(const RGBImage& image, int targetWidth, int targetHeight) {

@@ -26,6 +26,21 @@ std::vector<Decimate> areaTable(int n, int m);
 // grows; integral box averaging for whole-number factors; area averaging otherwise.
 RGBImage resize(const RGBImage& image, int newWidth, int newHeight);
 
+// Destination pixels [x0, x1) x [y0, y1) of a resize.
+struct Region {
+    int x0 = 0;
+    int y0 = 0;
+    int x1 = 0;
+    int y1 = 0;
+    int width() const { return x1 - x0; }
+    int height() const { return y1 - y0; }
+};
+
+// The same pixels as resize(image, newWidth, newHeight).cropped(region) (the region
+// clamped to the target size), computing only those: a table needs its own box of the
+// page scaled, not the whole page.
+RGBImage resizedRegion(const RGBImage& image, int newWidth, int newHeight, Region region);
+
 // Bilinear resampling at half-pixel centres; unrounded values, 3 per pixel.
 std::vector<double> cropResize448(const RGBImage& image, int targetWidth = 448, int targetHeight = 448);
 

@@ -157,13 +157,12 @@ TableFormer::Details TableFormer::predictDetails(const RGBImage& page, const std
     if (H < 1 || W < 1 || page.width < 1 || page.height < 1) throw TableFormerError();
     const double m = 1024.0 / H;
     const int scaledWidth = std::max(1, static_cast<int>(m * W));
-    const RGBImage scaled = CVResize::resize(page, scaledWidth, 1024);
-
-    const int x0 = sliceBound(tableBox[0] * m, scaled.width);
-    const int y0 = sliceBound(tableBox[1] * m, scaled.height);
-    const int x1 = sliceBound(tableBox[2] * m, scaled.width);
-    const int y1 = sliceBound(tableBox[3] * m, scaled.height);
-    const RGBImage crop = scaled.cropped(x0, y0, std::max(x0, x1), std::max(y0, y1));
+    const int x0 = sliceBound(tableBox[0] * m, scaledWidth);
+    const int y0 = sliceBound(tableBox[1] * m, 1024);
+    const int x1 = sliceBound(tableBox[2] * m, scaledWidth);
+    const int y1 = sliceBound(tableBox[3] * m, 1024);
+    // Only the table's box of the page scaled to a height of 1024.
+    const RGBImage crop = CVResize::resizedRegion(page, scaledWidth, 1024, {x0, y0, std::max(x0, x1), std::max(y0, y1)});
     if (crop.width < 1 || crop.height < 1) throw TableFormerError();
 
     const std::vector<double> values = CVResize::cropResize448(crop);

@@ -10,7 +10,6 @@
 
 #include <dlfcn.h>
 
-#include <ATen/Parallel.h>
 #include <torch/csrc/jit/runtime/graph_executor.h>
 #include <torch/script.h>
 
@@ -66,7 +65,11 @@ const RuntimeInfo& configure() {
         const int cores = static_cast<int>(std::thread::hardware_concurrency());
         RuntimeInfo result;
         result.threads = std::max(1, cores / 2);
-        at::set_num_threads(result.threads);
+        // Not at::set_num_threads: libtorch repeats it on the first operation of every new
+        // thread, and each time it replaces its pthreadpool with a new one whose workers
+        // spin for some milliseconds as they start (conversions run on short-lived
+        // threads: a quarter of the CPU went there). The OpenMP thread count is set for
+        // the calling thread before each run instead (intraOpThreads below).
         // OpenBLAS keeps a thread pool of its own, as large as the machine unless told.
         using SetThreads = void (*)(int);
         if (auto setBlasThreads = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "openblas_set_num_threads"))) {
@@ -82,6 +85,14 @@ const RuntimeInfo& configure() {
         return result;
     }();
     return info;
+}
+
+// Sets the OpenMP thread count of the calling thread (a per-thread setting) to the
+// intra-op thread count; libgomp is loaded with libtorch.
+void intraOpThreads() {
+    using SetThreads = void (*)(int);
+    static const auto setThreads = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+    if (setThreads) setThreads(configure().threads);
 }
 
 std::string errorText(const std::exception& error) {
@@ -146,6 +157,7 @@ public:
                 arguments.emplace_back(toTensor(it->second));
             }
             c10::InferenceMode inferenceMode;
+            intraOpThreads();
             return collect(module_.forward(std::move(arguments)));
         } catch (const ModelRuntimeError&) {
             throw;

@@ -66,3 +66,29 @@ TEST(CVResize, ToRGB8RoundsHalvesToEvenThenClamps) {
     const RGBImage image = CVResize::toRGB8({254.5, 255.5, -3, 0.5, 1.5, 2.5}, 2, 1);
     EXPECT_EQ(image.pixels, (std::vector<std::uint8_t>{254, 255, 0, 0, 2, 2}));
 }
+
+// A region of a resize is the crop of the whole resize, pixel for pixel, for each of the
+// three resamplers and for regions at the edges, in the middle and past the target.
+TEST(CVResize, ARegionIsTheCropOfTheWholeResize) {
+    RGBImage page{36, 28, std::vector<std::uint8_t>(36 * 28 * 3)};
+    for (std::size_t k = 0; k < page.pixels.size(); ++k) page.pixels[k] = static_cast<std::uint8_t>((k * 7919) % 251);
+    struct Case {
+        const char* name;
+        int width, height;
+        CVResize::Region region;
+    };
+    for (const Case& c : {Case{"area, middle", 23, 17, {3, 4, 15, 11}}, Case{"area, whole", 23, 17, {0, 0, 23, 17}},
+                          Case{"area, last column and row", 23, 17, {22, 16, 23, 17}},
+                          Case{"two by two, corner", 18, 14, {0, 5, 7, 14}}, Case{"three by four blocks", 12, 7, {2, 1, 9, 6}},
+                          Case{"enlarge, middle", 50, 40, {11, 9, 42, 31}},
+                          Case{"enlarge one axis, past the edge", 30, 35, {20, 30, 45, 50}},
+                          Case{"same size", 36, 28, {5, 5, 10, 12}}}) {
+        SCOPED_TRACE(c.name);
+        const RGBImage whole = CVResize::resize(page, c.width, c.height);
+        const RGBImage expected = whole.cropped(c.region.x0, c.region.y0, c.region.x1, c.region.y1);
+        const RGBImage region = CVResize::resizedRegion(page, c.width, c.height, c.region);
+        EXPECT_EQ(region.width, expected.width);
+        EXPECT_EQ(region.height, expected.height);
+        EXPECT_EQ(region.pixels, expected.pixels);
+    }
+}

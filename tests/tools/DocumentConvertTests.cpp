@@ -135,3 +135,17 @@ TEST(DocumentConvert, ExitsNonZeroWhenNothingConverted) {
         EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
     }
 }
+
+TEST(DocumentConvert, SummaryCountsAnEmptyDocumentAsConverted) {
+    const ScratchFolder folder;
+    const std::string good = textPDF("Some words");
+    const auto text = folder.write("text.pdf", good);
+    const auto empty = folder.write("empty.pdf", makePDF({TestPage{}}));
+    const auto damaged = folder.write("damaged.pdf", good.substr(0, good.size() / 2));
+
+    const DriverRun run = convert("--out " + quoted(folder.path() / "out") + " " + quoted(text) + " " + quoted(empty) +
+                                  " " + quoted(damaged));
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("3 documents, 2 converted (1 with no text or pictures), 1 failed;"), std::string::npos)
+        << run.output;
+}

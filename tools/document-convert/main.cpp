@@ -10,8 +10,9 @@
 // Documents of the same base name are named apart as export does (OutputPlan.h), files
 // found in folders keep their sub-folders. A path that cannot be read, a document that
 // cannot be converted or written, and a document whose every page failed are reported;
-// the exit status is 1 when any of those happened or nothing was converted, 2 for bad
-// arguments.
+// a document written without any text or picture counts as converted and is named.
+// The exit status is 1 when any of those failures happened or no document gave text or
+// pictures, 2 for bad arguments.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +33,7 @@
 #include "pipeline/DocumentConverter.h"
 #include "pipeline/PlatformServices.h"
 #include "platform/OpenMPRuntime.h"
+#include "platform/ProcessMemory.h"
 
 namespace fs = std::filesystem;
 using namespace ce;
@@ -140,6 +142,7 @@ std::vector<OutputPlan::Source> gather(const std::vector<fs::path>& inputs, int&
 
 int main(int argc, char** argv) {
     OpenMPRuntime::ensurePassiveWait(argv);
+    ProcessMemory::boundArenas();
     const Arguments args = parse(argc, argv);
     int failedDocuments = 0;
     const std::vector<OutputPlan::Source> sources = gather(args.inputs, failedDocuments);
@@ -152,7 +155,7 @@ int main(int argc, char** argv) {
     const DocumentConverter converter(std::make_shared<ModelSet>(location, ComputeUnits::all, PlatformServices::modelRuntime()));
 
     std::map<std::string, double> stepSeconds;
-    int textPages = 0, ocrPages = 0, failedPages = 0, convertedDocuments = 0;
+    int textPages = 0, ocrPages = 0, failedPages = 0, convertedDocuments = 0, emptyDocuments = 0;
     double textSeconds = 0, ocrSeconds = 0;
     const auto start = std::chrono::steady_clock::now();
     converter.convertBatch(files, args.options, args.documents, {}, [&](BatchItem item) {
@@ -193,7 +196,8 @@ int main(int argc, char** argv) {
         const OutputPlan::Target& target = targets[static_cast<std::size_t>(item.index)];
         try {
             const auto written = ResultExport::write(result, args.format, target.directory, target.baseName, {});
-            if (hasContent) ++convertedDocuments;
+            ++convertedDocuments;
+            if (!hasContent) ++emptyDocuments;
             std::printf("%s: %d pages", item.url.c_str(), pageCount);
             if (failedHere > 0) std::printf(" (%d failed)", failedHere);
             std::printf(" in %.2f s -> %zu files in %s as %s\n", result.seconds, written.size(), target.directory.c_str(),
@@ -205,12 +209,14 @@ int main(int argc, char** argv) {
         }
     });
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("\n%zu documents, %d converted, %d failed; %d text-layer pages, %d recognised pages, %d failed pages; %.2f s\n",
-                sources.size(), convertedDocuments, failedDocuments, textPages, ocrPages, failedPages, wall);
+    std::printf("\n%zu documents, %d converted", sources.size(), convertedDocuments);
+    if (emptyDocuments > 0) std::printf(" (%d with no text or pictures)", emptyDocuments);
+    std::printf(", %d failed; %d text-layer pages, %d recognised pages, %d failed pages; %.2f s\n", failedDocuments,
+                textPages, ocrPages, failedPages, wall);
     for (const auto& [step, s] : stepSeconds) std::printf("  %-9s %8.2f s\n", step.c_str(), s);
     if (textPages > 0) std::printf("text-layer pages: %.2f pages/s of pipeline time\n", textPages / textSeconds);
     if (ocrPages > 0) std::printf("recognised pages: %.2f pages/s of pipeline time\n", ocrPages / ocrSeconds);
     const int pages = textPages + ocrPages + failedPages;
     if (wall > 0) std::printf("overall: %.2f pages/s\n", pages / wall);
-    return failedDocuments == 0 && convertedDocuments > 0 ? 0 : 1;
+    return failedDocuments == 0 && convertedDocuments > emptyDocuments ? 0 : 1;
 }
