@@ -22,7 +22,7 @@ BoxStyle boxStyle(const ce::LayoutRegion& region, const ce::ConvertedPage& page,
     const double sx = fitted.width() / page.width;
     const double sy = fitted.height() / page.height;
     const ce::BBox& b = region.bbox;
-    const bool furniture = RegionLabels::isFurniture(region.label);
+    const bool furniture = RegionLabels::isLeftOut(region, page);
     BoxStyle s;
     s.rect = QRectF(sx * b.l, sy * b.t, std::max(sx * (b.r - b.l), minBoxSide), std::max(sy * (b.b - b.t), minBoxSide));
     s.fillOpacity = highlighted ? 0.28 : (furniture ? 0.04 : 0.1);

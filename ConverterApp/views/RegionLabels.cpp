@@ -62,8 +62,15 @@ QColor color(ce::DocLabel label) {
 
 bool isFurniture(ce::DocLabel label) { return label == ce::DocLabel::pageFooter || label == ce::DocLabel::pageHeader; }
 
-QString tooltip(ce::DocLabel label) {
-    return isFurniture(label) ? displayName(label) + tr(" (left out of the output)") : displayName(label);
+bool isLeftOut(const ce::LayoutRegion& region, const ce::ConvertedPage& page) {
+    if (!isFurniture(region.label)) return false;
+    return std::none_of(page.content.body.begin(), page.content.body.end(),
+                        [&](const ce::DocElement& e) { return regionIDs(e).count(region.id) > 0; });
+}
+
+QString tooltip(const ce::LayoutRegion& region, const ce::ConvertedPage& page) {
+    const QString name = displayName(region.label);
+    return isLeftOut(region, page) ? name + tr(" (left out of the output)") : name;
 }
 
 std::set<int> regionIDs(const ce::DocElement& element) {

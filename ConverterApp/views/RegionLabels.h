@@ -17,9 +17,12 @@ QString displayName(ce::DocLabel label);
 QColor color(ce::DocLabel label);
 // Page headers and footers: the labels whose elements are left out of the output.
 bool isFurniture(ce::DocLabel label);
-// The tooltip of a region box: the display name, for furniture with
+// A page header or footer region that no element of the page's body stands for: the
+// engine can keep such a region in the body, and then the output holds it.
+bool isLeftOut(const ce::LayoutRegion& region, const ce::ConvertedPage& page);
+// The tooltip of a region box: the display name, for a left-out region with
 // " (left out of the output)" after it.
-QString tooltip(ce::DocLabel label);
+QString tooltip(const ce::LayoutRegion& region, const ce::ConvertedPage& page);
 
 // The regions one output element stands for: its own cluster, the clusters merged into
 // it, its captions' and footnotes' clusters, the table it lies in and its container.

@@ -31,7 +31,7 @@ public:
         const ce::LayoutRegion* r = region();
         if (!r) return {};
         if (t == QAccessible::Name) return RegionLabels::displayName(r->label);
-        if (t == QAccessible::Description) return RegionLabels::tooltip(r->label);
+        if (t == QAccessible::Description) return RegionLabels::tooltip(*r, *view_->shownPage());
         return {};
     }
     void setText(QAccessible::Text, const QString&) override {}

@@ -141,9 +141,9 @@ bool SourcePageView::event(QEvent* e) {
         QString text;
         if (!ids.empty())
             for (const ce::LayoutRegion& region : page_->regions)
-                if (region.id == ids.back()) text = RegionLabels::tooltip(region.label);
+                if (region.id == ids.back()) text = RegionLabels::tooltip(region, *page_);
         if (text.isEmpty()) QToolTip::hideText();
-        else QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal), this);
+        else QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap), this);
         return true;
     }
     return QWidget::event(e);

@@ -113,7 +113,8 @@ QColor underPageBackground() { return QColor(226, 226, 228); }
 QColor inactiveSelection() { return QColor(220, 220, 222); }
 
 QColor withOpacity(QColor c, double opacity) {
-    c.setAlphaF(static_cast<float>(opacity));
+    // Opacity scales the colour's own alpha, so a translucent style colour stays lighter than an opaque one.
+    c.setAlphaF(static_cast<float>(c.alphaF() * opacity));
     return c;
 }
 

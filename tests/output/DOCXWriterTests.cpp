@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -221,9 +222,16 @@ TEST_F(DOCXReaders, LibreOfficeConvertsThePackage) {
                                path.string() + "' 2>&1");
     ASSERT_TRUE(converted.has_value()) << "LibreOffice could not convert the package";
     std::ifstream file(folder / "report.html");
-    const std::string html{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::string raw{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    // The HTML export wraps long lines, so runs of white space are folded to one space before matching.
+    std::string html;
+    for (const char c : raw) {
+        const bool space = std::isspace(static_cast<unsigned char>(c)) != 0;
+        if (!space) html += c;
+        else if (!html.empty() && html.back() != ' ') html += ' ';
+    }
     for (const char* expected : {"Overview", "First point", "A bullet", "Fruit", "Pear", "<ol", "<table", "<img"}) {
-        EXPECT_NE(html.find(expected), std::string::npos) << expected;
+        EXPECT_NE(html.find(expected), std::string::npos) << expected << " in\n" << html;
     }
 }
 

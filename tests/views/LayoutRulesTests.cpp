@@ -205,8 +205,24 @@ TEST(RegionLabelTable, NamesColoursAndFurniture) {
         furniture += RegionLabels::isFurniture(label);
     }
     EXPECT_EQ(furniture, 2);
-    EXPECT_EQ(RegionLabels::tooltip(ce::DocLabel::pageHeader), "Page header (left out of the output)");
-    EXPECT_EQ(RegionLabels::tooltip(ce::DocLabel::table), "Table");
+}
+
+// The box and tooltip say "left out" only where the output leaves the region out: a page
+// header the engine kept in the body is drawn and named as any body region.
+TEST(RegionLabelTable, OnlyRegionsTheBodyLeavesOutAreMarkedLeftOut) {
+    ce::ConvertedPage page = samplePage();
+    const ce::LayoutRegion& header = page.regions[0];
+    EXPECT_EQ(RegionLabels::tooltip(header, page), "Page header (left out of the output)");
+    EXPECT_TRUE(PageGeometry::boxStyle(header, page, {400, 200}, false).dashed);
+    const ce::LayoutRegion table = region(3, ce::DocLabel::table, {10, 30, 190, 60});
+    EXPECT_EQ(RegionLabels::tooltip(table, page), "Table");
+
+    page.content.body.push_back(page.content.furniture.front());
+    page.content.furniture.clear();
+    EXPECT_EQ(RegionLabels::tooltip(header, page), "Page header");
+    const auto kept = PageGeometry::boxStyle(header, page, {400, 200}, false);
+    EXPECT_FALSE(kept.dashed);
+    EXPECT_EQ(kept.borderOpacity, 0.9);
 }
 
 TEST(RegionLabelTable, ElementCoversItsMergedCaptionTableAndContainerIds) {

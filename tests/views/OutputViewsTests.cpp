@@ -279,6 +279,23 @@ TEST(TableGrid, SizesFromItsCellsAndClampsStrayPositions) {
     EXPECT_GT(grid.tracks().widths[0], SpanGridLayout::minColumnWidth);
 }
 
+// Opacity scales a colour's own alpha: the grid's inner borders, drawn in the translucent
+// secondary colour at 0.35, stay lighter than its outer border.
+TEST(TableGrid, OpacityScalesTheColoursOwnAlpha) {
+    EXPECT_NEAR(ViewStyle::withOpacity(ViewStyle::secondaryText(), 0.35).alphaF(),
+                ViewStyle::secondaryText().alphaF() * 0.35, 0.01);
+    EXPECT_NEAR(ViewStyle::withOpacity(QColor(Qt::black), 0.35).alphaF(), 0.35, 0.01);
+    ce::TableStructure t = table(2, 2);
+    TableGridView grid(t);
+    grid.resize(grid.sizeHint());
+    const QImage image = grid.grab().toImage();
+    const int y = static_cast<int>(grid.cellRects()[0].height / 2);
+    const int inner = static_cast<int>(grid.cellRects()[1].x);
+    int darkestInner = 255;
+    for (int x = inner - 1; x <= inner; ++x) darkestInner = std::min(darkestInner, qGray(image.pixel(x, y)));
+    EXPECT_GT(darkestInner, qGray(image.pixel(0, y))) << "inner border darker than the outer one";
+}
+
 // A column is as wide as its widest cell on one line, so no cell whose text fits within
 // the column limit wraps, in the body or the header font: every such row is one line high.
 TEST(TableGrid, CellsWithinTheColumnLimitStayOnOneLine) {
