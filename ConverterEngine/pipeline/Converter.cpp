@@ -18,6 +18,7 @@
 #include "models/TableBoxes.h"
 #include "models/ModelSet.h"
 #include "models/OTSL.h"
+#include "models/RegionLabels.h"
 #include "models/TableFormer.h"
 #include "pipeline/PlatformServices.h"
 
@@ -92,7 +93,7 @@ std::vector<Cluster> Converter::layoutClusters(const std::vector<Cluster>& detec
     post.pageWidth = pageWidth;
     post.pageHeight = pageHeight;
     post.cells = lines;
-    post.clusters = TableBoxes::grown(FigureText::relabelled(detected, lines), lines);
+    post.clusters = TableBoxes::grown(RegionLabels::corrected(FigureText::relabelled(detected, lines), lines), lines);
     return PageAssembler::mergeBoxArt(post.process().clusters);
 }
 

@@ -75,8 +75,9 @@ SCRIPT = """
 
 
 class HtmlPage:
-    def __init__(self, seed, width, height, listing=0.0):
+    def __init__(self, seed, width, height, listing=0.0, reports=0.0):
         self.listing = listing
+        self.reports = reports
         self.rng = rng = random.Random(seed)
         self.src = TextSource(rng)
         self.width, self.height = width, height
@@ -347,6 +348,54 @@ class HtmlPage:
         top = self.p() if rng.random() < 0.5 else ""
         return f'{top}<div style="display:flex;gap:{rng.randint(10, 30)}px;align-items:flex-start">{pair}</div>{self.p()}'
 
+    def report_table(self):
+        """A table of a report: a "Table N." caption set like a heading above a table of four to
+        six columns filling the text width (rules above and below the header, or a full grid of
+        few rows), or a small fully ruled grid; a note below now and then."""
+        rng = self.rng
+        small_grid = rng.random() < 0.3
+        n_cols = rng.randint(3, 6) if small_grid else rng.choice([4, 5, 5, 5, 6])
+        n_rows = rng.randint(2, 6) if small_grid else rng.randint(3, 9)
+        kinds = ["label"] + [rng.choice(["int", "money", "pct", "big", "neg", "float"]) for _ in range(n_cols - 1)]
+        bc = rng.choice(["#000", "#0b3d5c", "#666", "#999", self.accent])
+        pad = f"{rng.uniform(3, 7):.1f}px {rng.uniform(4, 9):.1f}px"
+        if small_grid or rng.random() < 0.25:
+            head_css = body_css = f"border:1px solid {bc};"
+        else:
+            head_css = f"border-top:{rng.uniform(1, 2):.1f}px solid {bc};border-bottom:1px solid {bc};"
+            body_css = f"border-bottom:{rng.choice(['0.5px', '1px'])} solid {rng.choice(['#bbb', '#ccc', bc])};" if rng.random() < 0.7 else ""
+        align = rng.choice(["right", "right", "center"])
+        head = "".join(f'<th style="padding:{pad};{head_css}text-align:{"left" if c == 0 else align}">'
+                       f'{self.e(self.src.title(1, 2) if c == 0 or rng.random() < 0.5 else str(rng.randint(1990, 2030)))}</th>'
+                       for c in range(n_cols))
+        rows = []
+        for r in range(n_rows):
+            cells = []
+            for c in range(n_cols):
+                text = self.src.title(1, 4) if kinds[c] == "label" else self.src.number(kinds[c])
+                cells.append(f'<td style="padding:{pad};{body_css}text-align:{"left" if c == 0 else align}">{self.e(text)}</td>')
+            rows.append("<tr>" + "".join(cells) + "</tr>")
+        self.counters["tab"] += 1
+        size = rng.uniform(1.0, 1.25)
+        cap = (f'<div data-l="caption" data-tight="1" style="font-weight:bold;font-size:{size:.2f}em;margin:8px 0 4px 0">'
+               f'{rng.choice(["Table", "Table", "TABLE", "Tab."])} {self.counters["tab"]}{rng.choice([".", ".", ":", ""])} {self.e(self.src.title(2, 7))}</div>')
+        width = "100%" if not small_grid or rng.random() < 0.5 else rng.choice(["60%", "auto"])
+        t = (f'<table data-l="table" style="width:{width};border-collapse:collapse;font-size:{rng.uniform(0.85, 1.0):.2f}em">'
+             f'<tr>{head}</tr>{"".join(rows)}</table>')
+        note = self.source_note(16) if rng.random() < 0.3 else ""
+        return f'<div class="blk">{cap}{t}{note}</div>'
+
+    def report_flow(self):
+        """The flow of a report page: headings, paragraphs, numbered and bulleted lists and
+        report tables, under a title on a first page."""
+        rng = self.rng
+        out = [self.title()] if rng.random() < 0.4 else []
+        makers = [(self.p, 30), (self.h, 14), (self.lst, 10), (self.report_table, 16)]
+        fns, ws = zip(*makers)
+        for _ in range(rng.randint(6, 14)):
+            out.append(rng.choices(fns, weights=ws)[0]())
+        return "".join(out)
+
     def source_note(self, longest):
         """The note under a table ("Source: ...")."""
         return (f'<div class="note" data-l="footnote" data-tight="1">{self.rng.choice(["Source: ", "Note: ", "* "])}'
@@ -475,7 +524,9 @@ class HtmlPage:
         ml, mt = rng.uniform(25, 80), rng.uniform(25, 70)
         mb = rng.uniform(30, 70)
         ncol = rng.choices([1, 2, 3], weights=[55, 38, 7])[0]
-        kind = rng.choices(["article", "tables", "listing"], weights=[75 * (1 - self.listing), 25 * (1 - self.listing), 100 * self.listing])[0]
+        rest = 1 - self.listing - self.reports
+        kind = rng.choices(["article", "tables", "listing", "report"],
+                           weights=[75 * rest, 25 * rest, 100 * self.listing, 100 * self.reports])[0]
         inner = self.width - 2 * ml
         gap = rng.uniform(12, 28)
         colw = (inner - gap * (ncol - 1)) / ncol
@@ -501,6 +552,8 @@ class HtmlPage:
             top = self.title()
         if kind == "listing":
             body = f'<div class="flow">{self.report_body()}</div>'
+        elif kind == "report":
+            body = f'<div class="flow">{self.report_flow()}</div>'
         elif kind == "tables":
             body = f'<div class="flow">{top}{self.h() if rng.random() < 0.5 else ""}' + "".join(
                 self.table(True) + (self.p() if rng.random() < 0.4 else "") for _ in range(rng.randint(1, 3))) + "</div>"
@@ -537,8 +590,8 @@ def chromium():
     raise RuntimeError("chromium is not installed (tools/modelkit/setup installs it)")
 
 
-def render_batch(out, seeds, width, height, timeout=180, listing=0.0):
-    pages = [HtmlPage(s, width, height, listing) for s in seeds]
+def render_batch(out, seeds, width, height, timeout=180, listing=0.0, reports=0.0):
+    pages = [HtmlPage(s, width, height, listing, reports) for s in seeds]
     with tempfile.TemporaryDirectory() as tmp:
         path = os.path.join(tmp, "batch.html")
         with open(path, "w") as f:
@@ -573,13 +626,15 @@ def main():
     p.add_argument("--per-batch", type=int, default=10)
     p.add_argument("--start", type=int, default=0)
     p.add_argument("--listing", type=float, default=0.0, help="share of listing pages (dense tables filling the page)")
+    p.add_argument("--reports", type=float, default=0.0,
+                   help="share of report pages (captioned tables of four to six columns filling the width, small ruled grids, lists)")
     a = p.parse_args()
     os.makedirs(a.out, exist_ok=True)
     sizes = [(612, 792), (595, 842), (792, 612), (842, 595)]
     for b in range(a.batches):
         seed0 = a.start + b * a.per_batch
         w, h = random.Random(seed0).choices(sizes, weights=[10, 10, 3, 3])[0]
-        render_batch(a.out, list(range(seed0, seed0 + a.per_batch)), w, h, listing=a.listing)
+        render_batch(a.out, list(range(seed0, seed0 + a.per_batch)), w, h, listing=a.listing, reports=a.reports)
         print(f"batch {b + 1}/{a.batches}", flush=True)
 
 

@@ -1,0 +1,71 @@
+#include "models/DetectionText.h"
+
+#include <algorithm>
+
+#include <unicode/uchar.h>
+
+#include "core/Median.h"
+#include "core/Regex.h"
+#include "core/StringUtils.h"
+#include "core/Utf8.h"
+#include "core/Whitespace.h"
+
+namespace ce::DetectionText {
+
+bool fromTextLayer(const TextCell& line) { return !line.fromOCR && !isBlank(line.text) && line.bbox.area() > 0; }
+
+std::vector<const TextCell*> linesIn(const BBox& box, const std::vector<TextCell>& lines, double minShareInside) {
+    std::vector<const TextCell*> inside;
+    for (const TextCell& line : lines) {
+        if (fromTextLayer(line) && line.bbox.intersectionArea(box) >= minShareInside * line.bbox.area())
+            inside.push_back(&line);
+    }
+    return inside;
+}
+
+double medianHeight(const std::vector<const TextCell*>& lines) {
+    std::vector<double> heights;
+    for (const TextCell* line : lines) heights.push_back(line->bbox.height());
+    return median(std::move(heights));
+}
+
+std::vector<std::vector<const TextCell*>> rowsOf(std::vector<const TextCell*> lines, double tolerance) {
+    auto centre = [](const TextCell* line) { return (line->bbox.t + line->bbox.b) / 2; };
+    std::stable_sort(lines.begin(), lines.end(), [&](const TextCell* a, const TextCell* b) { return centre(a) < centre(b); });
+    std::vector<std::vector<const TextCell*>> rows;
+    for (const TextCell* line : lines) {
+        if (rows.empty() || centre(line) - centre(rows.back().front()) > tolerance) rows.emplace_back();
+        rows.back().push_back(line);
+    }
+    for (auto& row : rows)
+        std::stable_sort(row.begin(), row.end(), [](const TextCell* a, const TextCell* b) { return a->bbox.l < b->bbox.l; });
+    return rows;
+}
+
+bool startsWithCaptionLabel(std::string_view text) {
+    static const Regex label(
+        u"^\\s*(figure|fig\\.?|table|tab\\.|chart|graph|diagram|exhibit|plate|map|illustration|"
+        u"figura|tabla|cuadro|gr\u00e1fico|abbildung|abb\\.|tabelle)\\s*[0-9]+[a-z]?(\\.[0-9]+)*"
+        u"(\\s*[.:)\u2013\u2014|-]|\\s+\\p{L})",
+        UREGEX_CASE_INSENSITIVE);
+    return label.find(icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size()))));
+}
+
+bool readsAsProse(std::string_view text, int minWords) {
+    const std::vector<std::string> words = wordTokens(text);
+    if (static_cast<int>(words.size()) < minWords) return false;
+    int lettered = 0;
+    for (const std::string& word : words) {
+        for (std::size_t i = 0; i < word.size();) {
+            if (u_isalpha(nextScalar(word, i))) {
+                ++lettered;
+                break;
+            }
+        }
+    }
+    if (2 * lettered <= static_cast<int>(words.size())) return false;
+    const std::string& last = words.back();
+    return !std::all_of(last.begin(), last.end(), [](unsigned char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace ce::DetectionText
