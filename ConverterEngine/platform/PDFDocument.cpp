@@ -60,25 +60,34 @@ struct LoadedObject {
     ~LoadedObject() { pdf_drop_obj(ctx, obj); }
 };
 
-// The number of pages the tree below Root/Pages really holds, counting no further
-// than `limit`: its leaves, and every Kids entry that cannot be followed. Nodes are
-// visited once each (a tree that refers back to itself is not followed round) and
-// without recursion, so a deep tree cannot exhaust the stack; the count is bounded by
-// the entries the file holds, whatever its /Count claims. Objects are held by number, never by borrowed pointer, because
-// loading an object may repair and rebuild the cross-reference table.
-int pagesInTree(fz_context* ctx, pdf_document* doc, int limit) {
+// The number of pages the tree below Root/Pages really holds: its leaves, and every
+// Kids entry that cannot be followed or loaded (a damaged page stands for one page,
+// which fails on its own when it is loaded). The tree's /Count values are only claims
+// (a damaged or hostile file may claim a billion pages in a few hundred bytes, or none
+// at all) and are not read. Nodes are visited once each (a tree that refers back to
+// itself is not followed round) and without recursion, so a deep tree cannot exhaust
+// the stack; the count is bounded by the entries the file holds. Objects are held by
+// number, never by borrowed pointer, because loading an object may repair and rebuild
+// the cross-reference table.
+int pagesInTree(fz_context* ctx, pdf_document* doc) {
     const int root = mupdf::guarded(
         ctx, [doc](fz_context* c) { return pdf_to_num(c, pdf_dict_getp(c, pdf_trailer(c, doc), "Root/Pages")); });
     if (root <= 0) return 0;
     std::vector<int> pending{root};
     std::unordered_set<int> visited{root};
     int leaves = 0;
-    while (!pending.empty() && leaves < limit) {
+    while (!pending.empty()) {
         const int number = pending.back();
         pending.pop_back();
-        const LoadedObject node{ctx, mupdf::guarded(ctx, [doc, number](fz_context* c) {
-                                    return pdf_load_object(c, doc, number);
-                                })};
+        pdf_obj* loaded = nullptr;
+        try {
+            loaded = mupdf::guarded(ctx, [doc, number](fz_context* c) { return pdf_load_object(c, doc, number); });
+        } catch (const PDFError&) {
+            // A tree whose root cannot be read holds no page that could be found.
+            if (number != root) ++leaves;
+            continue;
+        }
+        const LoadedObject node{ctx, loaded};
         pdf_obj* obj = node.obj;
         const int kids = mupdf::guarded(ctx, [obj](fz_context* c) {
             pdf_obj* array = pdf_dict_get(c, obj, PDF_NAME(Kids));
@@ -111,11 +120,7 @@ int PDFDocument::pageCount() const {
     checkThread();
     if (isLocked()) throw PDFError("the document needs a password: " + path_.string());
     if (!pageCount_) {
-        pdf_document* doc = doc_;
-        const int claimed = mupdf::guarded(context(), [doc](fz_context* ctx) { return pdf_count_pages(ctx, doc); });
-        // The tree's /Count is only a claim: a damaged or hostile file may claim a
-        // billion pages in a few hundred bytes. Only pages that exist are counted.
-        pageCount_ = claimed <= 0 ? 0 : pagesInTree(context(), doc, claimed);
+        pageCount_ = pagesInTree(context(), doc_);
     }
     return *pageCount_;
 }

@@ -149,9 +149,12 @@ TEST(PDFPageSource, CorpusPagesOpenAndRender) {
         if (entry.path().extension() != ".pdf") continue;
         SCOPED_TRACE(entry.path().string());
         auto document = PDFDocument::open(entry.path());
-        // Locked files, and damaged ones whose page tree MuPDF cannot find, have no pages to draw.
+        // Locked files, and damaged ones whose page tree MuPDF cannot find or whose first
+        // page cannot be loaded (it fails on its own), have no first page to draw.
         if (document->isLocked() || document->pageCount() == 0) continue;
-        const PDFPageSource source(document->page(0));
+        const auto first = document->page(0);
+        if (!first) continue;
+        const PDFPageSource source(first);
         const RGBImage image = source.render(1);
         EXPECT_EQ(image.width, std::max(1, static_cast<int>(std::round(source.width()))));
         EXPECT_EQ(image.pixels.size(), static_cast<std::size_t>(image.width) * image.height * 3);

@@ -118,8 +118,9 @@ TEST(PDFDocument, CountsOnlyPagesTheTreeHolds) {
     const std::vector<Case> cases = {
         {"honest", two, 2},
         {"claims a billion", ce::testing::editPDF(two, "/Count 2", "/Count 1000000000"), 2},
-        {"claims fewer", ce::testing::editPDF(two, "/Count 2", "/Count 1"), 1},
-        {"refers to itself", ce::testing::editPDF(two, "/Kids [", "/Kids [2 0 R "), 2},
+        {"claims fewer", ce::testing::editPDF(two, "/Count 2", "/Count 1"), 2},
+        {"claims none", ce::testing::editPDF(two, "/Count 2", "/Count 0"), 2},
+        {"refers to itself", ce::testing::editPDF(two, "/Kids [", "/Kids [2 0 R "), 3},
         {"refers to itself and claims more", ce::testing::editPDF(two, "/Kids [3 0 R 5 0 R ] /Count 2", "/Kids [2 0 R 3 0 R 5 0 R ] /Count 9"), 3},
     };
     for (const Case& c : cases) {
@@ -130,4 +131,17 @@ TEST(PDFDocument, CountsOnlyPagesTheTreeHolds) {
     auto document = PDFDocument::open(folder.write("billion.pdf", cases[1].pdf));
     EXPECT_EQ(document->page(1)->cropBox(), (PDFRect{0, 0, 300, 400}));
     EXPECT_EQ(document->page(2), nullptr);
+}
+
+// A page whose dictionary cannot be parsed fails on its own: the file still opens and
+// counts all its pages, and the sound pages load.
+TEST(PDFDocument, ADamagedPageDictionaryLeavesTheOtherPagesReadable) {
+    ScratchFolder folder;
+    std::string pdf = makePDF({TestPage{}, TestPage{"0 0 300 400"}, TestPage{"0 0 300 50"}});
+    // One flipped bit turns a key of the second page into something that is not a name.
+    pdf[pdf.find("/MediaBox [0 0 300 400]")] ^= 0x80;
+    auto document = PDFDocument::open(folder.write("flipped.pdf", pdf));
+    ASSERT_EQ(document->pageCount(), 3);
+    EXPECT_EQ(document->page(0)->cropBox(), (PDFRect{0, 0, 200, 100}));
+    EXPECT_EQ(document->page(2)->cropBox(), (PDFRect{0, 0, 300, 50}));
 }

@@ -1,7 +1,7 @@
 """Scores conversions of real documents (run from tools/modelkit with /usr/bin/python3 -m corpus.evaluate).
 
     csv OUT [--corpus DIR]      expected CSV cells in the right row and column
-    recall OUT [--corpus DIR]   word recall of OUT/<name>.md against the PDF's text layer
+    recall OUT [--corpus DIR]   word recall and precision of OUT/<name>.md against the PDF's text layer
     scans SET OUT [--tesseract] word recall of the scan set's conversions (corpus.scans) against
                                 the pages' text layers, and paragraph blocks of the photo looks
 
@@ -81,6 +81,11 @@ def recall(reference, text):
     return sum(min(n, got[w]) for w, n in ref.items()) / total if total else 1.0
 
 
+def precision(reference, text):
+    """The share of the text's words that the reference holds (as a multiset)."""
+    return recall(text, reference)
+
+
 def blocks(text):
     return len([b for b in re.split(r"\n\s*\n", text) if b.strip()])
 
@@ -97,7 +102,7 @@ def cmd_csv(a):
 def cmd_recall(a):
     pdfs = {os.path.splitext(os.path.basename(p))[0]: p
             for p in glob.glob(os.path.join(a.corpus, "**", "*.pdf"), recursive=True)}
-    scores = []
+    scores, precisions = [], []
     for md in sorted(glob.glob(os.path.join(a.out, "*.md"))):
         name = os.path.splitext(os.path.basename(md))[0]
         if name not in pdfs:
@@ -105,12 +110,15 @@ def cmd_recall(a):
         done = subprocess.run(["pdftotext", pdfs[name], "-"], capture_output=True, text=True)
         if done.returncode != 0 or not words(done.stdout):
             continue
-        score = recall(done.stdout, markdown_text(md))
+        text = markdown_text(md)
+        score, exact = recall(done.stdout, text), precision(done.stdout, text)
         scores.append(score)
-        print(f"{name[:44]:44s} {sum(words(done.stdout).values()):6d} words, recall {score:.3f}")
+        precisions.append(exact)
+        print(f"{name[:44]:44s} {sum(words(done.stdout).values()):6d} words, recall {score:.3f}, "
+              f"precision {exact:.3f}")
     if scores:
         print(f"documents {len(scores)}: mean word recall {sum(scores) / len(scores):.3f}, "
-              f"lowest {min(scores):.3f}")
+              f"lowest {min(scores):.3f}; mean precision {sum(precisions) / len(precisions):.3f}")
 
 
 def tesseract_text(image):
