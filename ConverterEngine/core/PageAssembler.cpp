@@ -8,7 +8,6 @@
 #include "core/CaptionsAndFootnotes.h"
 #include "core/CodeText.h"
 #include "core/ElementTree.h"
-#include "core/Median.h"
 #include "core/Merges.h"
 #include "core/TableCellLookup.h"
 #include "core/TextCleanup.h"
@@ -67,11 +66,6 @@ ROElement readingOrderElement(int index, const Element& e, double pageWidth, dou
     ro.t = pageHeight - e.cluster.bbox.t;
     ro.pageWidth = pageWidth;
     ro.pageHeight = pageHeight;
-    std::vector<double> heights;
-    for (const TextCell& cell : e.cluster.cells) {
-        if (cell.bbox.b > cell.bbox.t) heights.push_back(cell.bbox.b - cell.bbox.t);
-    }
-    if (!heights.empty()) ro.lineHeight = median(std::move(heights));
     return ro;
 }
 

@@ -32,7 +32,6 @@ struct ROElement {
     double t = 0;
     double pageWidth = 0;
     double pageHeight = 0;
-    double lineHeight = 0;  // median height of the element's text lines; 0 when unknown
 };
 
 namespace ReadingOrder {

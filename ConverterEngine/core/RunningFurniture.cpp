@@ -138,7 +138,7 @@ bool sameSlug(const Candidate& a, const Candidate& b) {
 // `inBands` false takes the element wherever it lies (a header box found by the layout
 // model), its band being the half of the page it lies in.
 std::optional<Candidate> makeCandidate(const DocElement& element, int page, int index, double pageWidth,
-                                       double pageHeight, bool inBands = true) {
+                                       double pageHeight) {
     Candidate candidate;
     candidate.page = page;
     candidate.element = index;
@@ -163,9 +163,7 @@ std::optional<Candidate> makeCandidate(const DocElement& element, int page, int 
             return std::nullopt;
     }
     const BBox& box = element.bbox;
-    if (!inBands) {
-        candidate.top = (box.t + box.b) / 2 / pageHeight < 0.5;
-    } else if (box.b / pageHeight <= band) {
+    if (box.b / pageHeight <= band) {
         candidate.top = true;
     } else if (box.t / pageHeight >= 1 - band) {
         candidate.top = false;
@@ -199,82 +197,6 @@ bool hasLetter(const std::string& key) {
     return false;
 }
 
-bool isModelFurniture(const DocElement& element) {
-    return element.label == DocLabel::pageHeader || element.label == DocLabel::pageFooter;
-}
-
-// Where an element given back to the body goes: before the first body element that
-// starts below it, so a header returns to the top and a footer to the end.
-std::size_t bodyPosition(const std::vector<DocElement>& body, const BBox& box) {
-    for (std::size_t i = 0; i < body.size(); ++i) {
-        if (body[i].bbox.t >= box.b) return i;
-    }
-    return body.size();
-}
-
-// Page headers and footers found by the layout model are only furniture when the page
-// shows them to be: the same text at the same place on another page (in either list,
-// with page numbers advancing as in the body pass) or a text that holds a page number.
-// The others, such as the title of a one-page document, go back to the body.
-void returnUnconfirmedFurniture(std::vector<ConvertedPage>& pages) {
-    struct Placed {
-        Candidate candidate;
-        bool furniture = false;
-    };
-    std::vector<Placed> placed;
-    for (std::size_t p = 0; p < pages.size(); ++p) {
-        const ConvertedPage& page = pages[p];
-        if (!(page.width > 0) || !(page.height > 0)) continue;
-        const int pageIndex = static_cast<int>(p);
-        const auto& furniture = page.content.furniture;
-        for (std::size_t e = 0; e < furniture.size(); ++e) {
-            if (!isModelFurniture(furniture[e])) continue;
-            if (auto c = makeCandidate(furniture[e], pageIndex, static_cast<int>(e), page.width, page.height, false)) {
-                placed.push_back({std::move(*c), true});
-            }
-        }
-        const auto& body = page.content.body;
-        for (std::size_t e = 0; e < body.size(); ++e) {
-            if (auto c = makeCandidate(body[e], pageIndex, static_cast<int>(e), page.width, page.height)) {
-                placed.push_back({std::move(*c), false});
-            }
-        }
-    }
-    std::set<std::pair<int, int>> confirmed;  // (page, furniture position)
-    for (std::size_t i = 0; i < placed.size(); ++i) {
-        const Placed& a = placed[i];
-        if (!a.furniture) continue;
-        if (a.candidate.key != pictureKey && !pageNumberSlots(a.candidate.key).empty()) {
-            confirmed.insert({a.candidate.page, a.candidate.element});
-            continue;
-        }
-        for (std::size_t j = 0; j < placed.size(); ++j) {
-            const Candidate& b = placed[j].candidate;
-            if (b.page == a.candidate.page || b.key != a.candidate.key || b.top != a.candidate.top || b.side) continue;
-            const Candidate& first = a.candidate.page < b.page ? a.candidate : b;
-            const Candidate& second = a.candidate.page < b.page ? b : a.candidate;
-            if (samePlace(first, second) && compatible(first, second)) {
-                confirmed.insert({a.candidate.page, a.candidate.element});
-                break;
-            }
-        }
-    }
-    for (std::size_t p = 0; p < pages.size(); ++p) {
-        auto& content = pages[p].content;
-        std::vector<DocElement> furniture;
-        for (std::size_t e = 0; e < content.furniture.size(); ++e) {
-            DocElement& element = content.furniture[e];
-            if (!isModelFurniture(element) || confirmed.contains({static_cast<int>(p), static_cast<int>(e)})) {
-                furniture.push_back(std::move(element));
-                continue;
-            }
-            const std::size_t at = bodyPosition(content.body, element.bbox);
-            content.body.insert(content.body.begin() + static_cast<std::ptrdiff_t>(at), std::move(element));
-        }
-        content.furniture = std::move(furniture);
-    }
-}
-
 }  // namespace
 
 std::string normalisedKey(std::string_view trimmedText) { return toUtf8(normalised(toUnicode(trimmedText))); }
@@ -304,7 +226,6 @@ bool compatible(const Candidate& a, const Candidate& b) {
 }
 
 void remove(std::vector<ConvertedPage>& pages) {
-    returnUnconfirmedFurniture(pages);
     if (pages.size() <= 1) return;
 
     std::vector<Candidate> candidates;

@@ -2,14 +2,12 @@
 // running headers, running footers, page numbers and repeated small pictures come
 // back on other pages at the same place with the same text (or with a page number
 // that advances with the page); they are moved from each page's body to the end of
-// its furniture, so that the writers leave them out. Before that, page headers and
-// footers that the layout model put into furniture go back into the body unless they
-// repeat on another page or hold a page number: furniture needs repetition, and a
-// title taken for a header must not vanish.
+// its furniture, so that the writers leave them out. Page headers and footers that the
+// layout model found are furniture already (page assembly puts them there) and stay so;
+// a one-page document is left as it is.
 //
 // Callers may rely on: body order and existing furniture are kept (moved elements
-// follow the furniture already there; an element given back to the body goes before
-// the first body element below it); nothing throws.
+// follow the furniture already there); nothing throws.
 #pragma once
 
 #include <set>

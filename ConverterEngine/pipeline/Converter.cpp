@@ -13,11 +13,13 @@
 #include "input/StripOCR.h"
 #include "input/VisionOCR.h"
 #include "models/FigureText.h"
+#include "models/HeaderTitles.h"
 #include "models/LayoutPostprocessor.h"
 #include "models/LayoutRun.h"
 #include "models/TableBoxes.h"
 #include "models/ModelSet.h"
 #include "models/OTSL.h"
+#include "models/ParagraphLines.h"
 #include "models/RegionLabels.h"
 #include "models/TableFormer.h"
 #include "pipeline/PlatformServices.h"
@@ -93,7 +95,12 @@ std::vector<Cluster> Converter::layoutClusters(const std::vector<Cluster>& detec
     post.pageWidth = pageWidth;
     post.pageHeight = pageHeight;
     post.cells = lines;
-    post.clusters = TableBoxes::grown(RegionLabels::corrected(FigureText::relabelled(detected, lines), lines), lines);
+    // The model's detections corrected by what the text layer says, before post-processing.
+    std::vector<Cluster> corrected = FigureText::relabelled(detected, lines);
+    corrected = HeaderTitles::relabelled(std::move(corrected), lines);
+    corrected = RegionLabels::corrected(std::move(corrected), lines);
+    corrected = ParagraphLines::joined(std::move(corrected), lines);
+    post.clusters = TableBoxes::grown(std::move(corrected), lines);
     return PageAssembler::mergeBoxArt(post.process().clusters);
 }
 

@@ -22,10 +22,10 @@ ROElement farRight(int cid, std::string text) {
     return ROElement{cid, DocLabel::text, std::move(text), 580, 600, 100, 700, 612, 792};
 }
 
-// One line of 12-point lines in a column from 50 to 290, its top edge `top` points up
-// from the page bottom.
+// One line of `lineHeight`-point type in a column from 50 to 290, its top edge `top` points
+// up from the page bottom.
 ROElement line(int cid, std::string text, double top, double l = 50, double r = 290, double lineHeight = 12) {
-    return ROElement{cid, DocLabel::text, std::move(text), l, r, top - lineHeight, top, 612, 792, lineHeight};
+    return ROElement{cid, DocLabel::text, std::move(text), l, r, top - lineHeight, top, 612, 792};
 }
 
 struct MergeCase {
@@ -54,24 +54,20 @@ INSTANTIATE_TEST_SUITE_P(
                    right(4, "  Then on.")},
                   {{0, {4}}}},
         MergeCase{"withinOneColumnWithoutLineHeights", {left(0, "ends in a word"), left(1, "and goes on")}, {}},
-        MergeCase{"linesOfAJustifiedParagraph",
-                  {line(0, "Hello, here is some text without a meaning. This", 700),
-                   line(1, "text should show. If you read this text, you get information.", 686),
-                   line(2, "no information. Really?", 672, 50, 180), line(3, "Is there no information?", 655)},
-                  {{0, {1, 2}}}},
-        MergeCase{"doubleSpacedLinesAndAnOpenShortLine",
-                  {line(0, "the first line of a double", 700), line(1, "spaced paragraph that runs", 676, 50, 200),
-                   line(2, "on.", 652, 50, 80)},
-                  {{0, {1, 2}}}},
-        MergeCase{"indentedFirstLineStartsAParagraph",
-                  {line(0, "A full line that ends its sentence.", 700), line(1, "Indented next paragraph", 686, 70)}, {}},
-        MergeCase{"indentedFirstLineContinuesFlush",
-                  {line(0, "An indented first line.", 700, 70), line(1, "The next line is flush.", 686)},
-                  {{0, {1}}}},
-        MergeCase{"tooFarBelowOrAnotherSize",
-                  {line(0, "a line that goes on", 700), line(1, "far below", 660), line(2, "larger type", 646, 50, 290, 20)},
+        // Text below in the same column is never a continuation, whatever its words.
+        MergeCase{"sameColumnLowerCaseToLowerCase",
+                  {line(0, "the first line ends in a word", 700), line(1, "and the next starts with one", 686)}, {}},
+        MergeCase{"keyValueLines",
+                  {line(0, "Account holder: Jane Doe", 700), line(1, "Account number: 12345678", 686),
+                   line(2, "Branch: Main street", 672), line(3, "Currency: euro", 658)},
                   {}},
-        MergeCase{"listMarkerStartsItsOwnBlock", {line(0, "items follow,", 700), line(1, "- first item", 686)}, {}},
+        MergeCase{"addressLines",
+                  {line(0, "Jane Doe, flat b", 700), line(1, "high street", 686), line(2, "springfield,", 672),
+                   line(3, "united states", 658)},
+                  {}},
+        MergeCase{"smallerLineBelowAParagraph",
+                  {line(0, "the paragraph ends in a word", 700, 50, 290, 11), line(1, "a note in smaller type", 686, 50, 290, 9)},
+                  {}},
         MergeCase{"fullStopEndsAndTheNextStartsItsOwnChain",
                   {left(0, "ends here."), right(1, "starts again and"), farRight(2, "finishes.")},
                   {{1, {2}}}},
