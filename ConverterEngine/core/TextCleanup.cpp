@@ -86,14 +86,41 @@ bool joinsWithoutHyphen(std::string_view text, std::string_view next) {
            isPlainWord(nextTokens.front());
 }
 
+constexpr std::string_view softHyphen = "\xC2\xAD";
+
+// The text without its soft hyphens, but for one at its very end when `keepEnd`: a soft
+// hyphen only marks where a word may break, and the one ending a text's last line may
+// still join it to a continuation in the next column.
+std::string withoutSoftHyphens(std::string_view text, bool keepEnd) {
+    const bool endsInOne = keepEnd && text.ends_with(softHyphen);
+    if (endsInOne) text.remove_suffix(softHyphen.size());
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t next = text.find(softHyphen, at);
+        out.append(text.substr(at, next == std::string_view::npos ? std::string_view::npos : next - at));
+        if (next == std::string_view::npos) break;
+        at = next + softHyphen.size();
+    }
+    if (endsInOne) out.append(softHyphen);
+    return out;
+}
+
 }  // namespace
 
 std::string joinCellTexts(const std::vector<std::string>& texts) {
     if (texts.empty()) return {};
     std::string joined;
     for (std::size_t k = 0; k < texts.size(); ++k) {
-        const std::string& text = texts[k];
-        if (k + 1 == texts.size()) {
+        const bool lastLine = k + 1 == texts.size();
+        const std::string lineEnd = trimmingWhitespace(texts[k]);
+        if (!lastLine && lineEnd.ends_with(softHyphen)) {
+            // A word broken at a soft hyphen at the line end: the halves join directly.
+            joined += withoutSoftHyphens(lineEnd, false);
+            continue;
+        }
+        const std::string text = withoutSoftHyphens(texts[k], lastLine);
+        if (lastLine) {
             joined += text;
         } else if (joinsWithoutHyphen(text, texts[k + 1])) {
             joined.append(text, 0, text.size() - 1);

@@ -78,7 +78,9 @@ public:
         extents_.clear();
         direction_ = line.dir;
         for (const fz_stext_char* ch = line.first_char; ch; ch = ch->next) {
-            if (ch->c == ' ' && static_cast<int>(view_.text.size()) > start && view_.text.back() == u' ') {
+            // Some PDFs draw a tab as the space between the words of a line: it is a word space.
+            const int c = ch->c == '\t' ? ' ' : ch->c;
+            if (c == ' ' && static_cast<int>(view_.text.size()) > start && view_.text.back() == u' ') {
                 widenLastBox(ch->quad);
                 continue;
             }
@@ -87,7 +89,7 @@ public:
             const std::u16string_view letters = ligatureLetters(ch->c);
             const double position = ch->origin.x * line.dir.x + ch->origin.y * line.dir.y;
             if (letters.empty()) {
-                addCharacter(ch->c, ch->quad, position, ch->size);
+                addCharacter(c, ch->quad, position, ch->size);
                 continue;
             }
             const int n = static_cast<int>(letters.size());

@@ -62,6 +62,10 @@ TEST(JoinCellTexts, HyphensAndLigaturesAcrossCells) {
         {{"tail-", "\xE2\x80\x94"}, "tail- \xE2\x80\x94"},
         {{"\xE2\x80\x9Cquoted", "text\xE2\x80\x9D"}, "\"quoted text\""},
         {{"\x1C" "a", "b "}, "a b"},
+        {{"compensa\xC2\xAD", "tion"}, "compensation"},        // soft hyphen at a line end joins
+        {{"compensa\xC2\xAD ", "Tion"}, "compensaTion"},       // whatever the next line starts with
+        {{"in\xC2\xADline", "text"}, "inline text"},           // one inside a line is dropped
+        {{"goes on\xC2\xAD"}, "goes on\xC2\xAD"},             // the last line keeps it for a continuation
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.joined);
