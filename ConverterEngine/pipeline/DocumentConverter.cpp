@@ -94,9 +94,23 @@ std::vector<DocumentConversion::PageFactory> DocumentConverter::pageSources(cons
     std::vector<DocumentConversion::PageFactory> factories;
     if (!isPDF(url)) {
         const int frames = imageFrameCount(url);
+        if (frames == 1) {
+            // A file of one frame that cannot be decoded has nothing to convert: the document fails.
+            std::shared_ptr<const ImagePage> page;
+            try {
+                page = std::make_shared<const ImagePage>(url, 0);
+            } catch (const EngineError& error) {
+                throw ConversionError(ConversionError::Kind::unreadable, url, error.what());
+            }
+            factories.push_back([page] {
+                return DocumentConversion::OpenedPage{page, static_cast<int>(page->pixelWidth()),
+                                                      static_cast<int>(page->pixelHeight())};
+            });
+            return factories;
+        }
         for (int i = 0; i < frames; ++i) {
             factories.push_back([url, i] {
-                // An unreadable frame fails its own page (EngineError), not the document.
+                // An unreadable frame of several fails its own page (EngineError), not the document.
                 auto page = std::make_shared<const ImagePage>(url, i);
                 return DocumentConversion::OpenedPage{page, static_cast<int>(page->pixelWidth()),
                                                       static_cast<int>(page->pixelHeight())};
