@@ -86,10 +86,16 @@ QuitRules::State ApplicationRoot::quitState() const {
 }
 
 bool ApplicationRoot::eventFilter(QObject* watched, QEvent* event) {
-    // Closing the main window ends the program, so it asks first when work would be lost.
-    if (watched == window_.get() && event->type() == QEvent::Close && !QuitQuestion::confirm(window_.get(), quitState())) {
-        event->ignore();
-        return true;
+    // Closing the main window ends the program, so it asks first when work would be lost. Once
+    // the answer is to quit, every window closes and the event loop ends: the settings and
+    // acknowledgements windows have no parent and would otherwise keep the process running.
+    if (watched == window_.get() && event->type() == QEvent::Close) {
+        if (!QuitQuestion::confirm(window_.get(), quitState())) {
+            event->ignore();
+            return true;
+        }
+        auxiliary_->closeAll();
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
     }
     return QObject::eventFilter(watched, event);
 }

@@ -36,4 +36,9 @@ QWidget* AuxiliaryWindows::showSettings() {
     return present(settingsWindow_, [this] { return new SettingsView(settings_); });
 }
 
+void AuxiliaryWindows::closeAll() {
+    if (acknowledgements_) acknowledgements_->close();
+    if (settingsWindow_) settingsWindow_->close();
+}
+
 }  // namespace app

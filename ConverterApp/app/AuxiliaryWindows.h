@@ -21,6 +21,8 @@ public:
 
     QWidget* showAcknowledgements();
     QWidget* showSettings();
+    // Closes the two windows if they are open (quitting closes every window).
+    void closeAll();
 
 private:
     session::Settings& settings_;
