@@ -38,6 +38,11 @@ std::vector<Cluster> relabelled(std::vector<Cluster> detections, const std::vect
         if (detection.label != DocLabel::pageHeader) continue;
         const auto inside = DetectionText::linesIn(detection.bbox, lines, options.minShareInside);
         if (inside.empty()) continue;
+        if (inside.size() == pageLines.size()) {
+            // All the page's text: there is no body for it to head.
+            detection.label = DocLabel::text;
+            continue;
+        }
         if (DetectionText::medianHeight(inside) < options.minHeightRatio * pageMedian) continue;
         if (tallest(inside) < options.largestTolerance * pageTallest) continue;
         if (holdsPageNumber(inside)) continue;

@@ -3,8 +3,9 @@
 // page's furniture and are left out of the output, so the title would vanish. A
 // page-header detection whose text-layer lines are the page's largest type, clearly
 // above the page's usual line height, and hold no page number is a title. Running
-// headers are set in small type, so they stay page headers. Only text-layer lines
-// count. Stateless; safe from any thread.
+// headers are set in small type, so they stay page headers. A page-header detection
+// that holds all of the page's text has no body to head: it is the page's text. Only
+// text-layer lines count. Stateless; safe from any thread.
 #pragma once
 
 #include <vector>
@@ -24,7 +25,8 @@ struct Options {
 // median height of at least minHeightRatio times that of all the page's text-layer lines,
 // whose tallest line is at least largestTolerance times the page's tallest line, and
 // whose text holds no page number (no run of digits a page-number pattern captures).
-// Other detections are left as they are, in their order.
+// A page header holding every text-layer line of the page is relabelled text. Other
+// detections are left as they are, in their order.
 std::vector<Cluster> relabelled(std::vector<Cluster> detections, const std::vector<TextCell>& lines,
                                 const Options& options = {});
 

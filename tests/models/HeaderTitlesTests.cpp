@@ -60,3 +60,15 @@ TEST(HeaderTitles, OnlyTheLargestTypeWithoutAPageNumberIsATitle) {
         EXPECT_EQ(corrected[0].label, c.expected);
     }
 }
+
+// A page whose only text the model calls a page header keeps that text.
+TEST(HeaderTitles, AHeaderHoldingAllThePagesTextIsText) {
+    std::vector<TextCell> lines;
+    addLine(lines, "This is a link to an awesome blog.", {72, 60, 300, 72});
+    Cluster header;
+    header.id = 1;
+    header.label = DocLabel::pageHeader;
+    header.bbox = {70, 58, 302, 74};
+    header.confidence = 0.6;
+    EXPECT_EQ(HeaderTitles::relabelled({header}, lines).front().label, DocLabel::text);
+}
