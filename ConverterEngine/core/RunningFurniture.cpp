@@ -135,8 +135,8 @@ bool sameSlug(const Candidate& a, const Candidate& b) {
     return changed == 0 || (advancing > 0 && changed < equal);
 }
 
-// `inBands` false takes the element wherever it lies (a header box found by the layout
-// model), its band being the half of the page it lies in.
+// The element as a candidate when its kind may repeat and it lies in a top, bottom or
+// side band of the page.
 std::optional<Candidate> makeCandidate(const DocElement& element, int page, int index, double pageWidth,
                                        double pageHeight) {
     Candidate candidate;

@@ -68,6 +68,11 @@ int imageFrameCount(const fs::path& url) {
         throw ConversionError(ConversionError::Kind::unreadable, url);
     }
 }
+DocumentConversion::OpenedPage openedImage(std::shared_ptr<const ImagePage> page) {
+    const int width = static_cast<int>(page->pixelWidth());
+    const int height = static_cast<int>(page->pixelHeight());
+    return DocumentConversion::OpenedPage{std::move(page), width, height};
+}
 }  // namespace
 
 DocumentConverter::DocumentConverter(std::shared_ptr<ModelSet> models) : models_(std::move(models)) {
@@ -102,18 +107,13 @@ std::vector<DocumentConversion::PageFactory> DocumentConverter::pageSources(cons
             } catch (const EngineError& error) {
                 throw ConversionError(ConversionError::Kind::unreadable, url, error.what());
             }
-            factories.push_back([page] {
-                return DocumentConversion::OpenedPage{page, static_cast<int>(page->pixelWidth()),
-                                                      static_cast<int>(page->pixelHeight())};
-            });
+            factories.push_back([page] { return openedImage(page); });
             return factories;
         }
         for (int i = 0; i < frames; ++i) {
             factories.push_back([url, i] {
                 // An unreadable frame of several fails its own page (EngineError), not the document.
-                auto page = std::make_shared<const ImagePage>(url, i);
-                return DocumentConversion::OpenedPage{page, static_cast<int>(page->pixelWidth()),
-                                                      static_cast<int>(page->pixelHeight())};
+                return openedImage(std::make_shared<const ImagePage>(url, i));
             });
         }
         return factories;
