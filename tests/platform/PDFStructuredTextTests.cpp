@@ -180,3 +180,14 @@ TEST(PDFStructuredText, CutsRightToLeftLinesWhereTheirTextLiesApart) {
     EXPECT_GT(view.boxes[minus]->minX, view.boxes[three]->maxX);
     EXPECT_GT(view.boxes[0]->minX, view.boxes[minus]->maxX);
 }
+
+// Some PDFs draw a tab (code B here) as the space between words: it reads as one word
+// space however many are drawn, never as a tab that a word processor turns into a stop.
+TEST(PDFStructuredText, TabsBetweenWordsReadAsOneSpace) {
+    const PageTextView view = viewOf(TestPage{
+        .mediaBox = "0 0 400 300",
+        .content = "BT /F1 12 Tf 50 200 Td (heartBdisease) Tj 0 -30 Td (andBBB5.7%) Tj ET",
+        .resources = "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica "
+                     "/Encoding << /Type /Encoding /Differences [66 /uni0009] >> >> >> >>"});
+    EXPECT_EQ(view.text, u"heart disease\nand 5.7%\n");
+}
