@@ -14,6 +14,7 @@
 #include "input/VisionOCR.h"
 #include "models/FigureText.h"
 #include "models/HeaderTitles.h"
+#include "models/HeadingLines.h"
 #include "models/LayoutPostprocessor.h"
 #include "models/LayoutRun.h"
 #include "models/TableBoxes.h"
@@ -100,6 +101,7 @@ std::vector<Cluster> Converter::layoutClusters(const std::vector<Cluster>& detec
     corrected = HeaderTitles::relabelled(std::move(corrected), lines);
     corrected = RegionLabels::corrected(std::move(corrected), lines);
     corrected = ParagraphLines::joined(std::move(corrected), lines);
+    corrected = HeadingLines::joined(std::move(corrected), lines);
     post.clusters = TableBoxes::grown(std::move(corrected), lines);
     return PageAssembler::mergeBoxArt(post.process().clusters);
 }
