@@ -48,8 +48,7 @@ TEST(DamagedFiles, AnImageOfOneFrameThatCannotBeDecodedFailsTheDocument) {
         FAIL() << "the document did not fail";
     } catch (const ConversionError& error) {
         EXPECT_EQ(error.kind(), ConversionError::Kind::unreadable);
-        EXPECT_NE(std::string(error.what()).find("cannot read huge.png: image too large to convert"),
-                  std::string::npos)
+        EXPECT_NE(std::string(error.what()).find("cannot read huge.png: cannot read input"), std::string::npos)
             << error.what();
     }
 }
