@@ -60,31 +60,40 @@ struct LoadedObject {
     ~LoadedObject() { pdf_drop_obj(ctx, obj); }
 };
 
-// The number of pages the tree below Root/Pages really holds: its leaves, and every
-// Kids entry that cannot be followed or loaded (a damaged page stands for one page,
-// which fails on its own when it is loaded). The tree's /Count values are only claims
-// (a damaged or hostile file may claim a billion pages in a few hundred bytes, or none
-// at all) and are not read. Nodes are visited once each (a tree that refers back to
-// itself is not followed round) and without recursion, so a deep tree cannot exhaust
-// the stack; the count is bounded by the entries the file holds. Objects are held by
-// number, never by borrowed pointer, because loading an object may repair and rebuild
-// the cross-reference table.
-int pagesInTree(fz_context* ctx, pdf_document* doc) {
-    const int root = mupdf::guarded(
-        ctx, [doc](fz_context* c) { return pdf_to_num(c, pdf_dict_getp(c, pdf_trailer(c, doc), "Root/Pages")); });
-    if (root <= 0) return 0;
+// The pages the tree below Root/Pages really holds, as object numbers in document
+// order: its leaves, and a 0 for every Kids entry that cannot be followed or loaded (a
+// damaged page stands for one page, which fails on its own when it is loaded). The
+// tree's /Count values are only claims (a damaged or hostile file may claim a billion
+// pages in a few hundred bytes, or none at all) and are not read. Nodes are visited
+// once each (a tree that refers back to itself is not followed round) and without
+// recursion, so a deep tree cannot exhaust the stack; the list is bounded by the
+// entries the file holds. Objects are held by number, never by borrowed pointer,
+// because loading an object may repair and rebuild the cross-reference table. A root
+// that cannot be read or has no Kids gives an empty list.
+std::vector<int> pagesInTree(fz_context* ctx, pdf_document* doc) {
+    int root = 0;
+    try {
+        root = mupdf::guarded(
+            ctx, [doc](fz_context* c) { return pdf_to_num(c, pdf_dict_getp(c, pdf_trailer(c, doc), "Root/Pages")); });
+    } catch (const PDFError&) {
+        return {};
+    }
+    if (root <= 0) return {};
     std::vector<int> pending{root};
     std::unordered_set<int> visited{root};
-    int leaves = 0;
+    std::vector<int> leaves;
     while (!pending.empty()) {
         const int number = pending.back();
         pending.pop_back();
+        if (number < 0) {
+            leaves.push_back(0);
+            continue;
+        }
         pdf_obj* loaded = nullptr;
         try {
             loaded = mupdf::guarded(ctx, [doc, number](fz_context* c) { return pdf_load_object(c, doc, number); });
         } catch (const PDFError&) {
-            // A tree whose root cannot be read holds no page that could be found.
-            if (number != root) ++leaves;
+            if (number != root) leaves.push_back(0);
             continue;
         }
         const LoadedObject node{ctx, loaded};
@@ -94,7 +103,7 @@ int pagesInTree(fz_context* ctx, pdf_document* doc) {
             return pdf_is_array(c, array) ? pdf_array_len(c, array) : -1;
         });
         if (kids < 0) {
-            ++leaves;
+            if (number != root) leaves.push_back(number);
             continue;
         }
         // Kids are pushed in reverse so that they are visited in document order.
@@ -104,14 +113,102 @@ int pagesInTree(fz_context* ctx, pdf_document* doc) {
                 return pdf_is_indirect(c, ref) ? pdf_to_num(c, ref) : 0;
             });
             // An entry that cannot be followed (a direct object, or a node met before)
-            // still stands for one page, which fails when it is loaded.
+            // still stands for one page, which fails when it is loaded. Leaves come out
+            // in document order because the stack takes them in reverse.
             if (kid > 0 && visited.insert(kid).second)
                 pending.push_back(kid);
             else
-                ++leaves;
+                pending.push_back(-1);  // a marker, taken off in its turn
         }
     }
     return leaves;
+}
+
+// The page objects of a file whose page tree is lost (its catalog or its root node
+// damaged beyond repair): every object of the file whose /Type is /Page, in object
+// number order, which is the order most writers give their pages. Objects that cannot
+// be loaded are passed over.
+std::vector<int> pagesAmongObjects(fz_context* ctx, pdf_document* doc) {
+    int count = 0;
+    try {
+        count = mupdf::guarded(ctx, [doc](fz_context* c) { return pdf_xref_len(c, doc); });
+    } catch (const PDFError&) {
+        return {};
+    }
+    std::vector<int> pages;
+    for (int number = 1; number < count; ++number) {
+        pdf_obj* loaded = nullptr;
+        try {
+            loaded = mupdf::guarded(ctx, [doc, number](fz_context* c) { return pdf_load_object(c, doc, number); });
+        } catch (const PDFError&) {
+            continue;
+        }
+        const LoadedObject object{ctx, loaded};
+        pdf_obj* obj = object.obj;
+        const bool page = mupdf::guarded(ctx, [obj](fz_context* c) {
+            return pdf_is_dict(c, obj) && pdf_name_eq(c, pdf_dict_get(c, obj, PDF_NAME(Type)), PDF_NAME(Page));
+        });
+        if (page) pages.push_back(number);
+    }
+    return pages;
+}
+
+// Replaces the document's page tree, in memory only, by one node whose kids are
+// `pages` (a 0 stands for an entry that cannot be followed and becomes null, failing
+// on its own when loaded), so that MuPDF's lookup by page number finds each page at
+// its index. The pages keep their own /Parent, so what they inherit from the old tree
+// still applies. A catalog that cannot be read is replaced too. C-style, for mupdf::guarded.
+void installFlatPageTree(fz_context* ctx, pdf_document* doc, const int* pages, int count) {
+    pdf_obj* node = nullptr;
+    pdf_obj* nodeRef = nullptr;
+    pdf_obj* catalog = nullptr;
+    pdf_obj* catalogRef = nullptr;
+    fz_var(node);
+    fz_var(nodeRef);
+    fz_var(catalog);
+    fz_var(catalogRef);
+    fz_try(ctx) {
+        node = pdf_new_dict(ctx, doc, 3);
+        pdf_dict_put(ctx, node, PDF_NAME(Type), PDF_NAME(Pages));
+        pdf_obj* kids = pdf_dict_put_array(ctx, node, PDF_NAME(Kids), count);
+        for (int i = 0; i < count; ++i)
+            pdf_array_push_drop(ctx, kids, pages[i] > 0 ? pdf_new_indirect(ctx, doc, pages[i], 0) : PDF_NULL);
+        pdf_dict_put_int(ctx, node, PDF_NAME(Count), count);
+        nodeRef = pdf_add_object(ctx, doc, node);
+        pdf_obj* trailer = pdf_trailer(ctx, doc);
+        pdf_obj* root = nullptr;
+        fz_var(root);
+        fz_try(ctx) {
+            root = pdf_dict_get(ctx, trailer, PDF_NAME(Root));
+            if (!pdf_is_dict(ctx, root)) root = nullptr;
+        }
+        fz_catch(ctx) { root = nullptr; }
+        if (root) {
+            pdf_dict_put(ctx, root, PDF_NAME(Pages), nodeRef);
+        } else {
+            catalog = pdf_new_dict(ctx, doc, 2);
+            pdf_dict_put(ctx, catalog, PDF_NAME(Type), PDF_NAME(Catalog));
+            pdf_dict_put(ctx, catalog, PDF_NAME(Pages), nodeRef);
+            catalogRef = pdf_add_object(ctx, doc, catalog);
+            pdf_dict_put(ctx, trailer, PDF_NAME(Root), catalogRef);
+        }
+    }
+    fz_always(ctx) {
+        pdf_drop_obj(ctx, catalogRef);
+        pdf_drop_obj(ctx, catalog);
+        pdf_drop_obj(ctx, nodeRef);
+        pdf_drop_obj(ctx, node);
+    }
+    fz_catch(ctx) { fz_rethrow(ctx); }
+}
+
+// The number of pages MuPDF's own lookup believes in (from the root's /Count), or -1.
+int claimedPageCount(fz_context* ctx, pdf_document* doc) {
+    try {
+        return mupdf::guarded(ctx, [doc](fz_context* c) { return pdf_count_pages(c, doc); });
+    } catch (const PDFError&) {
+        return -1;
+    }
 }
 
 }  // namespace
@@ -120,7 +217,23 @@ int PDFDocument::pageCount() const {
     checkThread();
     if (isLocked()) throw PDFError("the document needs a password: " + path_.string());
     if (!pageCount_) {
-        pageCount_ = pagesInTree(context(), doc_);
+        fz_context* ctx = context();
+        pdf_document* doc = doc_;
+        std::vector<int> pages = pagesInTree(ctx, doc);
+        const bool treeLost = pages.empty();
+        if (treeLost) pages = pagesAmongObjects(ctx, doc);
+        // MuPDF finds page n by the tree's /Count values; where they disagree with the
+        // pages found (or the tree is lost), the pages are given a tree it can follow.
+        const int count = static_cast<int>(pages.size());
+        if (count > 0 && (treeLost || claimedPageCount(ctx, doc) != count)) {
+            const int* numbers = pages.data();
+            try {
+                mupdf::guarded(ctx, [doc, numbers, count](fz_context* c) { installFlatPageTree(c, doc, numbers, count); });
+            } catch (const PDFError&) {
+                // Without a new tree, lookups follow the old one and pages it cannot give fail one by one.
+            }
+        }
+        pageCount_ = count;
     }
     return *pageCount_;
 }

@@ -145,3 +145,31 @@ TEST(PDFDocument, ADamagedPageDictionaryLeavesTheOtherPagesReadable) {
     EXPECT_EQ(document->page(0)->cropBox(), (PDFRect{0, 0, 200, 100}));
     EXPECT_EQ(document->page(2)->cropBox(), (PDFRect{0, 0, 300, 50}));
 }
+
+// A flipped byte in the catalog or the root of the page tree leaves the tree unreadable;
+// the pages are then found among the file's objects, in order, and each loads at its
+// index. Where the tree's counts disagree with its pages, every page still loads at
+// its own index.
+TEST(PDFDocument, PagesOfALostOrMiscountedTreeLoadAtTheirIndex) {
+    ScratchFolder folder;
+    const std::string three = makePDF({TestPage{}, TestPage{"0 0 300 400"}, TestPage{"0 0 300 50"}});
+    const auto flipped = [&](const std::string& at) {
+        std::string pdf = three;
+        pdf[pdf.find(at)] ^= 0x80;
+        return pdf;
+    };
+    struct Case {
+        const char* name;
+        std::string pdf;
+    };
+    for (const Case& c : {Case{"catalog", flipped("/Pages 2 0 R")}, Case{"tree root", flipped("/Kids")},
+                          Case{"claims one", ce::testing::editPDF(three, "/Count 3", "/Count 1")},
+                          Case{"claims none", ce::testing::editPDF(three, "/Count 3", "/Count 0")}}) {
+        SCOPED_TRACE(c.name);
+        auto document = PDFDocument::open(folder.write("lost.pdf", c.pdf));
+        ASSERT_EQ(document->pageCount(), 3);
+        EXPECT_EQ(document->loadPage(0)->cropBox(), (PDFRect{0, 0, 200, 100}));
+        EXPECT_EQ(document->loadPage(1)->cropBox(), (PDFRect{0, 0, 300, 400}));
+        EXPECT_EQ(document->loadPage(2)->cropBox(), (PDFRect{0, 0, 300, 50}));
+    }
+}
