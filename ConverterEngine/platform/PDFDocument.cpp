@@ -1,7 +1,10 @@
 #include "platform/PDFDocument.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -19,18 +22,163 @@ int normalizedRotation(long long rotate) {
 PDFDocument::PDFDocument(std::shared_ptr<mupdf::ThreadContext> context, pdf_document* doc, std::filesystem::path path)
     : context_(std::move(context)), doc_(doc), path_(std::move(path)) {}
 
+namespace {
+
+bool isPDFWhitespace(unsigned char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == 0; }
+bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// The offset at which the "num gen obj" header whose keyword starts at `at` begins, or
+// -1 when the keyword is not preceded by two whole numbers.
+std::ptrdiff_t objectHeaderStart(const unsigned char* data, std::ptrdiff_t at) {
+    std::ptrdiff_t i = at;
+    for (int number = 0; number < 2; ++number) {
+        const std::ptrdiff_t end = i;
+        while (i > 0 && isPDFWhitespace(data[i - 1])) --i;
+        if (i == end) return -1;
+        const std::ptrdiff_t digitsEnd = i;
+        while (i > 0 && isDigit(data[i - 1])) --i;
+        if (i == digitsEnd) return -1;
+    }
+    return i;
+}
+
+// Whether MuPDF parses the object whose header starts at `data`. Never raises: every
+// MuPDF error is caught here.
+[[gnu::noinline]] bool parsesAsObject(fz_context* ctx, pdf_document* scratch, unsigned char* data, size_t length) {
+    fz_stream* object = nullptr;
+    pdf_obj* parsed = nullptr;
+    int broken = 0;
+    fz_var(object);
+    fz_var(parsed);
+    fz_var(broken);
+    fz_try(ctx) {
+        object = fz_open_memory(ctx, data, length);
+        int num = 0, gen = 0, tryRepair = 0;
+        int64_t streamOffset = 0;
+        parsed = pdf_parse_ind_obj(ctx, scratch, object, &num, &gen, &streamOffset, &tryRepair);
+    }
+    fz_always(ctx) {
+        pdf_drop_obj(ctx, parsed);
+        fz_drop_stream(ctx, object);
+    }
+    fz_catch(ctx) { broken = 1; }
+    return broken == 0;
+}
+
+// Blanks the "num gen obj" header of every object in `data` that MuPDF cannot parse.
+void blankUnparsableObjects(fz_context* ctx, pdf_document* scratch, unsigned char* data, std::ptrdiff_t length) {
+    for (std::ptrdiff_t at = 1; at + 3 <= length; ++at) {
+        if (data[at] != 'o' || data[at + 1] != 'b' || data[at + 2] != 'j') continue;
+        if (at + 3 < length && !isPDFWhitespace(data[at + 3]) && data[at + 3] != '<' && data[at + 3] != '[' &&
+            data[at + 3] != '/' && data[at + 3] != '(')
+            continue;
+        const std::ptrdiff_t start = objectHeaderStart(data, at);
+        if (start < 0) continue;
+        if (!parsesAsObject(ctx, scratch, data + start, static_cast<size_t>(length - start)))
+            std::memset(data + start, ' ', static_cast<size_t>(at + 3 - start));
+    }
+}
+
+// Opens a copy of the file in memory in which the header of every object that MuPDF
+// cannot parse is blanked out. MuPDF's repair gives up on the whole file at the first
+// such object it meets before the catalog (a flipped byte in an info dictionary is
+// enough, when the cross-reference table is damaged too); without its header the
+// object is simply missing, and references to it read as null. C-style, for
+// mupdf::guarded.
+pdf_document* openWithUnparsableObjectsBlanked(fz_context* ctx, const char* file) {
+    fz_buffer* buffer = nullptr;
+    pdf_document* scratch = nullptr;
+    fz_stream* stream = nullptr;
+    pdf_document* doc = nullptr;
+    fz_var(buffer);
+    fz_var(scratch);
+    fz_var(stream);
+    fz_var(doc);
+    fz_try(ctx) {
+        buffer = fz_read_file(ctx, file);
+        unsigned char* data = nullptr;
+        const size_t length = fz_buffer_storage(ctx, buffer, &data);
+        scratch = pdf_create_document(ctx);
+        blankUnparsableObjects(ctx, scratch, data, static_cast<std::ptrdiff_t>(length));
+        stream = fz_open_buffer(ctx, buffer);
+        doc = pdf_open_document_with_stream(ctx, stream);
+    }
+    fz_always(ctx) {
+        fz_drop_stream(ctx, stream);
+        pdf_drop_document(ctx, scratch);
+        fz_drop_buffer(ctx, buffer);
+    }
+    fz_catch(ctx) { fz_rethrow(ctx); }
+    return doc;
+}
+
+}  // namespace
+
+namespace {
+
+// Whether the file has a PDF header in its first kilobyte and an end-of-file marker in
+// its last: a damaged file, not one cut short, whose missing part no repair brings back.
+bool isWholePDF(const char* file) {
+    std::FILE* f = std::fopen(file, "rb");
+    if (!f) return false;
+    char head[1024] = {};
+    char tail[1024] = {};
+    const std::size_t headRead = std::fread(head, 1, sizeof head, f);
+    std::size_t tailRead = 0;
+    if (std::fseek(f, -static_cast<long>(sizeof tail), SEEK_END) != 0) std::fseek(f, 0, SEEK_SET);
+    tailRead = std::fread(tail, 1, sizeof tail, f);
+    std::fclose(f);
+    return std::string_view(head, headRead).find("%PDF-") != std::string_view::npos &&
+           std::string_view(tail, tailRead).find("%%EOF") != std::string_view::npos;
+}
+
+}  // namespace
+
 std::shared_ptr<PDFDocument> PDFDocument::open(const std::filesystem::path& path) {
     auto context = mupdf::threadContext();
+    fz_context* ctx = context->ctx;
     const std::string name = path.string();
     const char* file = name.c_str();
     context->clearMessage();
-    pdf_document* doc = mupdf::guarded(context->ctx, [file](fz_context* ctx) { return pdf_open_document(ctx, file); });
-    if (!doc) throw PDFError("cannot open " + name);
-    auto document = std::shared_ptr<PDFDocument>(new PDFDocument(std::move(context), doc, path));
-    if (pdf_was_repaired(document->context(), doc)) {
-        const std::string problem = document->context_->firstMessage;
-        document->damage_ = problem.empty() ? std::string("damaged") : problem;
+    pdf_document* doc = nullptr;
+    std::optional<PDFError> failure;
+    try {
+        doc = mupdf::guarded(ctx, [file](fz_context* c) { return pdf_open_document(c, file); });
+    } catch (const PDFError& error) {
+        failure = error;
     }
+    const bool repaired = doc && pdf_was_repaired(ctx, doc);
+    const std::string problem = context->firstMessage;
+    // MuPDF's repair stops at the first object it cannot parse, failing the file or
+    // losing every object after it: a damaged file is read again with such objects
+    // left out, which loses nothing that could be read.
+    // The second reading stands only where it gives a page; otherwise the first reading
+    // stands, or its failure.
+    if ((failure || repaired) && isWholePDF(file)) {
+        pdf_document* forgiving = nullptr;
+        try {
+            forgiving = mupdf::guarded(ctx, [file](fz_context* c) { return openWithUnparsableObjectsBlanked(c, file); });
+        } catch (const PDFError&) {
+            forgiving = nullptr;
+        }
+        if (forgiving) {
+            auto candidate = std::shared_ptr<PDFDocument>(new PDFDocument(context, forgiving, path));
+            bool givesAPage = false;
+            try {
+                givesAPage = !candidate->isLocked() && candidate->pageCount() > 0 && candidate->page(0) != nullptr;
+            } catch (const PDFError&) {
+                givesAPage = false;
+            }
+            if (givesAPage) {
+                if (doc) pdf_drop_document(ctx, doc);
+                candidate->damage_ = problem.empty() ? "damaged" : problem;
+                return candidate;
+            }
+        }
+    }
+    if (!doc) throw failure ? *failure : PDFError("cannot open " + name);
+    auto document = std::shared_ptr<PDFDocument>(new PDFDocument(std::move(context), doc, path));
+    if (repaired) document->damage_ = problem.empty() ? "damaged" : problem;
     return document;
 }
 

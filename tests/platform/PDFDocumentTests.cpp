@@ -173,3 +173,20 @@ TEST(PDFDocument, PagesOfALostOrMiscountedTreeLoadAtTheirIndex) {
         EXPECT_EQ(document->loadPage(2)->cropBox(), (PDFRect{0, 0, 300, 50}));
     }
 }
+
+// A damaged cross-reference table and an object that cannot be parsed (its string
+// never closes) made the file unreadable; the object is left out and the pages read.
+TEST(PDFDocument, AnUnparsableObjectDoesNotStopTheRepair) {
+    ScratchFolder folder;
+    std::string pdf = makePDF({TestPage{}, TestPage{"0 0 300 400"}});
+    // The document information, last before the cross-reference table, with the
+    // closing parenthesis of a string flipped: the string runs on to the end of the file.
+    pdf.insert(pdf.find("xref\n"), "9 0 obj\n<< /Producer (a writer\xd6 /Title (notes) >>\nendobj\n");
+    pdf.replace(pdf.find("/Root 1 0 R"), 11, "/Root 1 0 R /Info 9 0 R");
+    // And a flipped digit in the table.
+    pdf[pdf.find(" 00000 n ") - 1] ^= 0xff;
+    auto document = PDFDocument::open(folder.write("info.pdf", pdf));
+    EXPECT_TRUE(document->damage().has_value());
+    ASSERT_EQ(document->pageCount(), 2);
+    EXPECT_EQ(document->loadPage(1)->cropBox(), (PDFRect{0, 0, 300, 400}));
+}
