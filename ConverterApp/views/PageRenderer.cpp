@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QPointer>
 #include <algorithm>
 #include <charconv>
@@ -37,44 +36,18 @@ QImage renderPDF(const QString& path, int page) {
     return toQImage(source.render(scale));
 }
 
-// HEIC and HEIF frames, which Qt cannot read on Debian, go through the engine's image
-// reader, which reduces while it decodes.
-QImage renderWithEngine(const QString& path, int page) {
+// Image frames go through the engine's reader, which reduces a frame while it reads
+// it, so that a scan of hundreds of millions of pixels is never held whole; it also
+// reads HEIC and HEIF, which Qt cannot on Debian. Frames of formats that are only
+// decoded whole are refused above the engine's limit for them.
+QImage renderImage(const QString& path, int page) {
     const std::filesystem::path file = path.toStdString();
     const ce::ImageFile::FrameInfo info = ce::ImageFile::frameInfo(file, page);
-    if (static_cast<double>(info.pixelWidth) * static_cast<double>(info.pixelHeight) > ce::ImagePage::maxDeclaredPixels)
-        return {};
-    const ce::RGBImage decoded = ce::ImageFile::decode(file, page, PageRenderer::maxPixelSide);
+    const double pixels = static_cast<double>(info.pixelWidth) * static_cast<double>(info.pixelHeight);
+    if (info.decodedWhole && pixels > ce::ImagePage::maxWholeFramePixels) return {};
+    const bool reduce = std::max(info.pixelWidth, info.pixelHeight) > PageRenderer::maxPixelSide;
+    const ce::RGBImage decoded = ce::ImageFile::decode(file, page, reduce ? PageRenderer::maxPixelSide : 0);
     return toQImage(ce::ImagePage::upright(decoded, info.orientation.value_or(1)));
-}
-
-QImage renderWithQt(const QString& path, int page) {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    if (!reader.canRead()) return {};
-    if (page > 0 && !reader.jumpToImage(page)) return {};
-    const QSize stored = reader.size();
-    if (!stored.isValid()) return {};
-    const double pixels = static_cast<double>(stored.width()) * stored.height();
-    // Scans are large: Qt's default 128 MB allocation limit refuses many of them, so
-    // the limit follows the engine's own budget for a declared frame (4 bytes a pixel).
-    if (pixels > ce::ImagePage::maxDeclaredPixels) return {};
-    reader.setAllocationLimit(static_cast<int>(ce::ImagePage::maxDeclaredPixels * 4 / (1024 * 1024)));
-    const int longer = std::max(stored.width(), stored.height());
-    if (longer > PageRenderer::maxPixelSide) {
-        const double f = static_cast<double>(PageRenderer::maxPixelSide) / longer;
-        reader.setScaledSize(QSize(std::max(1, static_cast<int>(stored.width() * f + 0.5)),
-                                   std::max(1, static_cast<int>(stored.height() * f + 0.5))));
-    }
-    QImage image = reader.read();
-    if (image.isNull()) return {};
-    return image.hasAlphaChannel() ? image.convertToFormat(QImage::Format_ARGB32_Premultiplied) : image;
-}
-
-QImage renderImage(const QString& path, int page) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("heic") || suffix == QLatin1String("heif")) return renderWithEngine(path, page);
-    return renderWithQt(path, page);
 }
 
 QString shortestDouble(double value) {

@@ -80,7 +80,8 @@ ImagePage::ImagePage(const std::filesystem::path& url, int index) {
     std::tie(dpiX, dpiY) = plausibleResolution(dpiX, dpiY);
     long long w = std::max(0LL, info.pixelWidth);
     long long h = std::max(0LL, info.pixelHeight);
-    if (static_cast<double>(w) * static_cast<double>(h) > maxDeclaredPixels) throw EngineError::inputTooLarge(url);
+    if (info.decodedWhole && static_cast<double>(w) * static_cast<double>(h) > maxWholeFramePixels)
+        throw EngineError::inputTooLarge(url);
     const long long orientation = info.orientation.value_or(1);
     RGBImage frame = upright(ImageFile::decode(url, index, reducedSide(w, h)), orientation);
     if (frame.width < 1 || frame.height < 1) throw EngineError::unreadableInput(url);

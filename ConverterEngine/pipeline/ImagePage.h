@@ -14,11 +14,16 @@ class ImagePage final : public PageSource {
 public:
     static constexpr double maxPixels = 16'000'000;         // decoding and renders
     static constexpr double ocrUpscalePixels = 4'000'000;   // the recognition image
-    static constexpr double maxDeclaredPixels = 268'435'456;  // 2^28: larger declared frames are refused
+    // Frames of formats that are only decoded whole (GIF, HEIF, interlaced PNG) are
+    // refused above 2^28 pixels, which would take gigabytes to hold.
+    static constexpr double maxWholeFramePixels = 268'435'456;
 
-    // Decodes frame `index` (0 for single images). Throws EngineError::unreadableInput
-    // when the file cannot be read as an image or the frame cannot be decoded, and
-    // EngineError::inputTooLarge when the frame declares more than maxDeclaredPixels.
+    // Decodes frame `index` (0 for single images), reduced while it is read when it
+    // holds more than maxPixels, whatever its declared size. Throws
+    // EngineError::unreadableInput when the file cannot be read as an image or the
+    // frame cannot be decoded (its data cut short or not what the header declares),
+    // EngineError::inputTooLarge for a frame over maxWholeFramePixels that its format
+    // only decodes whole.
     ImagePage(const std::filesystem::path& url, int index);
     // A page over an already upright frame; pixel sizes below 1 take the frame's own.
     ImagePage(RGBImage original, long long pixelWidth, long long pixelHeight, double dpiX, double dpiY);

@@ -107,6 +107,23 @@ vips::Ref<VipsSource> openSource(const Path& path) {
     return source;
 }
 
+// The libvips loader that read the image ("pngload_source" and the like), or "".
+std::string loaderName(VipsImage* image) {
+    const char* loader = nullptr;
+    if (vips_image_get_typeof(image, VIPS_META_LOADER) && vips_image_get_string(image, VIPS_META_LOADER, &loader) == 0 &&
+        loader)
+        return loader;
+    return "";
+}
+
+// libvips also reads PDF, SVG and other documents as images; only the image formats
+// this layer stands for count, so a PDF named .png is no image.
+bool isImageFormat(const std::string& loader) {
+    for (const char* format : {"pngload", "jpegload", "tiffload", "webpload", "gifload", "heifload"})
+        if (loader.starts_with(format)) return true;
+    return false;
+}
+
 // The frame's header (pixels are read lazily, top to bottom, when asked for).
 vips::Image openFrame(const Path& path, int index) {
     vips::Ref<VipsSource> source = openSource(path);
@@ -117,6 +134,7 @@ vips::Image openFrame(const Path& path, int index) {
                                 : vips_image_new_from_source(source.get(), "", "access", VIPS_ACCESS_SEQUENTIAL,
                                                              "fail_on", VIPS_FAIL_ON_TRUNCATED, nullptr));
     if (!image) unreadable(path);
+    if (!isImageFormat(loaderName(image.get()))) unreadable(path);
     if (index > 0 && index >= vips_image_get_n_pages(image.get())) unreadable(path);
     return image;
 }
@@ -311,9 +329,13 @@ FrameInfo frameInfo(const Path& path, int index) {
     if (vips_image_get_typeof(image.get(), VIPS_META_ORIENTATION) &&
         vips_image_get_int(image.get(), VIPS_META_ORIENTATION, &orientation) == 0)
         info.orientation = orientation;
+    const std::string loader = loaderName(image.get());
+    info.decodedWhole = loader.starts_with("gifload") || loader.starts_with("heifload");
     if (isPNG(bytes)) {
         if (!pngIsComplete(path)) unreadable(path);
         readPNGResolution(path, info);
+        // The IHDR's interlace method: Adam7 rows can only be put together in memory.
+        info.decodedWhole = bytes.size() > 28 && bytes[28] != 0;
     }
     return info;
 }
@@ -327,7 +349,7 @@ RGBImage decode(const Path& path, int index, int maxSide) {
         const vips::Image frame = openFrame(path, index);
         return toRGB(frame.get(), path);
     }
-    if (index > 0) openFrame(path, index);  // checks that the frame exists
+    openFrame(path, index);  // checks the format and that the frame exists
     vips::Ref<VipsSource> source = openSource(path);
     // Single-image loaders know no page option, so it is only named for later frames.
     const std::string options = "fail_on=truncated" + (index > 0 ? ",page=" + std::to_string(index) : std::string());

@@ -20,6 +20,10 @@ struct FrameInfo {
     std::optional<double> pngPixelsPerMeterX;  // a PNG's pHYs chunk in pixels per metre
     std::optional<double> pngPixelsPerMeterY;
     std::optional<long long> orientation;  // the EXIF orientation value as stored
+    // True when the frame's format is only ever decoded whole, at full size, even when
+    // a reduced frame is asked for: GIF, HEIF and interlaced PNG. Other frames are
+    // reduced while they are read, holding a few rows at a time.
+    bool decodedWhole = false;
 };
 
 // Frames in the file: pages of a TIFF, frames of an animated GIF or WebP, images of a

@@ -34,6 +34,10 @@ TEST(DamagedFiles, ATruncatedPDFSaysItIsDamaged) {
         EXPECT_NE(text.find("cannot read cut.pdf: the file is damaged (cannot find startxref)"), std::string::npos)
             << text;
     }
+    // A catalog that cannot be parsed loses the page tree, not the pages.
+    std::string lostTree = pdf;
+    lostTree[lostTree.find("/Pages 2 0 R")] ^= 0x80;
+    EXPECT_EQ(DocumentConverter::pageSources(folder.write("lost-tree.pdf", lostTree)).size(), 2u);
     // A sound file without pages is still one with no pages to convert.
     const auto none = folder.write("none.pdf", makePDF({}));
     EXPECT_EQ(DocumentConverter::pageCount(none), 0);
@@ -48,8 +52,7 @@ TEST(DamagedFiles, AnImageOfOneFrameThatCannotBeDecodedFailsTheDocument) {
         FAIL() << "the document did not fail";
     } catch (const ConversionError& error) {
         EXPECT_EQ(error.kind(), ConversionError::Kind::unreadable);
-        EXPECT_NE(std::string(error.what()).find("cannot read huge.png: image too large to convert"),
-                  std::string::npos)
+        EXPECT_NE(std::string(error.what()).find("cannot read huge.png: cannot read input"), std::string::npos)
             << error.what();
     }
 }

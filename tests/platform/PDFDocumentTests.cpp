@@ -145,3 +145,48 @@ TEST(PDFDocument, ADamagedPageDictionaryLeavesTheOtherPagesReadable) {
     EXPECT_EQ(document->page(0)->cropBox(), (PDFRect{0, 0, 200, 100}));
     EXPECT_EQ(document->page(2)->cropBox(), (PDFRect{0, 0, 300, 50}));
 }
+
+// A flipped byte in the catalog or the root of the page tree leaves the tree unreadable;
+// the pages are then found among the file's objects, in order, and each loads at its
+// index. Where the tree's counts disagree with its pages, every page still loads at
+// its own index.
+TEST(PDFDocument, PagesOfALostOrMiscountedTreeLoadAtTheirIndex) {
+    ScratchFolder folder;
+    const std::string three = makePDF({TestPage{}, TestPage{"0 0 300 400"}, TestPage{"0 0 300 50"}});
+    const auto flipped = [&](const std::string& at) {
+        std::string pdf = three;
+        pdf[pdf.find(at)] ^= 0x80;
+        return pdf;
+    };
+    struct Case {
+        const char* name;
+        std::string pdf;
+    };
+    for (const Case& c : {Case{"catalog", flipped("/Pages 2 0 R")}, Case{"tree root", flipped("/Kids")},
+                          Case{"claims one", ce::testing::editPDF(three, "/Count 3", "/Count 1")},
+                          Case{"claims none", ce::testing::editPDF(three, "/Count 3", "/Count 0")}}) {
+        SCOPED_TRACE(c.name);
+        auto document = PDFDocument::open(folder.write("lost.pdf", c.pdf));
+        ASSERT_EQ(document->pageCount(), 3);
+        EXPECT_EQ(document->loadPage(0)->cropBox(), (PDFRect{0, 0, 200, 100}));
+        EXPECT_EQ(document->loadPage(1)->cropBox(), (PDFRect{0, 0, 300, 400}));
+        EXPECT_EQ(document->loadPage(2)->cropBox(), (PDFRect{0, 0, 300, 50}));
+    }
+}
+
+// A damaged cross-reference table and an object that cannot be parsed (its string
+// never closes) made the file unreadable; the object is left out and the pages read.
+TEST(PDFDocument, AnUnparsableObjectDoesNotStopTheRepair) {
+    ScratchFolder folder;
+    std::string pdf = makePDF({TestPage{}, TestPage{"0 0 300 400"}});
+    // The document information, last before the cross-reference table, with the
+    // closing parenthesis of a string flipped: the string runs on to the end of the file.
+    pdf.insert(pdf.find("xref\n"), "9 0 obj\n<< /Producer (a writer\xd6 /Title (notes) >>\nendobj\n");
+    pdf.replace(pdf.find("/Root 1 0 R"), 11, "/Root 1 0 R /Info 9 0 R");
+    // And a flipped digit in the table.
+    pdf[pdf.find(" 00000 n ") - 1] ^= 0xff;
+    auto document = PDFDocument::open(folder.write("info.pdf", pdf));
+    EXPECT_TRUE(document->damage().has_value());
+    ASSERT_EQ(document->pageCount(), 2);
+    EXPECT_EQ(document->loadPage(1)->cropBox(), (PDFRect{0, 0, 300, 400}));
+}

@@ -1,6 +1,6 @@
 // The page renderer: its cache key, the scale of PDF pages, PDF and image renders,
 // the cache (hits, a changed file rendering again, failures never stored) and large
-// scans that Qt's default allocation limit would refuse.
+// scans, read reduced.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -11,6 +11,7 @@
 
 #include "PageRenderer.h"
 #include "input/TestFiles.h"
+#include "testsupport/LargeImages.h"
 
 namespace {
 
@@ -109,13 +110,19 @@ TEST(PageRendererRender, HEICAndHEIFNamesGoThroughTheEngineReader) {
     EXPECT_TRUE(PageRenderer::render(dir.filePath("broken.heif"), 0).isNull());
 }
 
-TEST(PageRendererRender, LargeScansPassQtsDefaultAllocationLimit) {
+TEST(PageRendererRender, LargeScansAreReadReduced) {
     QTemporaryDir dir;
     // 6000 x 6000 decodes to 144 MB, above Qt's default limit of 128 MB.
     const QString scan = writeImage(dir, "scan.tif", {6000, 6000}, QColor(250, 250, 240));
     const QImage image = PageRenderer::render(scan, 0);
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.size(), QSize(2200, 2200));
+    // 400 million pixels.
+    const QString huge = dir.filePath("huge.png");
+    ce::LargeImages::writeOneColourPNG(huge.toStdString(), 20000, 20000, 1, 90);
+    const QImage reduced = PageRenderer::render(huge, 0);
+    EXPECT_EQ(reduced.size(), QSize(2200, 2200));
+    EXPECT_EQ(reduced.pixelColor(0, 0), QColor(90, 90, 90));
 }
 
 TEST(PageRendererCache, HitsUntilTheFileChangesAndNeverStoresFailures) {
