@@ -1,6 +1,5 @@
 #include "SplitPane.h"
 
-#include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
@@ -14,7 +13,8 @@ class SplitPaneHandle : public QWidget {
 public:
     explicit SplitPaneHandle(SplitPane* pane) : QWidget(pane), pane_(pane) {
         setCursor(Qt::SplitHCursor);
-        setFocusPolicy(Qt::TabFocus);
+        // Mouse only: the arrow keys belong to page turning while the preview has focus.
+        setFocusPolicy(Qt::NoFocus);
         setAccessibleName(tr("Divider between page and output"));
     }
 
@@ -33,23 +33,6 @@ protected:
         pressX_.reset();
         moved_ = false;
         pane_->dragEnded();
-    }
-    bool event(QEvent* e) override {
-        // While the handle has focus its arrow keys move the divider, ahead of the
-        // window's page-turning shortcuts.
-        if (e->type() == QEvent::ShortcutOverride) {
-            const int key = static_cast<QKeyEvent*>(e)->key();
-            if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down) {
-                e->accept();
-                return true;
-            }
-        }
-        return QWidget::event(e);
-    }
-    void keyPressEvent(QKeyEvent* e) override {
-        if (e->key() == Qt::Key_Up || e->key() == Qt::Key_Right) return pane_->adjust(true);
-        if (e->key() == Qt::Key_Down || e->key() == Qt::Key_Left) return pane_->adjust(false);
-        QWidget::keyPressEvent(e);
     }
 
 private:

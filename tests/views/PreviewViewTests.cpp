@@ -126,14 +126,22 @@ TEST_F(PreviewViewTest, ArrowKeysTurnPagesWhileTheWindowHasFocus) {
     EXPECT_EQ(view->pageIndex(), 1);
 }
 
-TEST_F(PreviewViewTest, FocusedDividerTakesTheArrowKeys) {
+TEST_F(PreviewViewTest, ToolbarControlsTakeTabFocusAndTheDividerNone) {
     auto view = makeView(makeItem(3, 3));
     QApplication::setActiveWindow(view.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
-    view->splitPane()->handle()->setFocus();
-    QTest::keyClick(view->splitPane()->handle(), Qt::Key_Right);
+    EXPECT_EQ(view->splitPane()->handle()->focusPolicy(), Qt::NoFocus);
+    for (QWidget* control : std::initializer_list<QWidget*>{view->previousButton(), view->nextButton(),
+                                                            view->regionsToggle(), view->renderedOption(),
+                                                            view->rawOption()}) {
+        EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus) << control->metaObject()->className();
+    }
+    // With a toolbar control focused, the arrow keys still turn pages.
+    view->nextButton()->setFocus();
+    QTest::keyClick(view->nextButton(), Qt::Key_Right);
+    EXPECT_EQ(view->pageIndex(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
     EXPECT_EQ(view->pageIndex(), 0);
-    EXPECT_NEAR(settings.previewSplit(), 0.55, 1e-9);
 }
 
 TEST_F(PreviewViewTest, PageArrowsHaveIconsWithoutAnIconTheme) {
