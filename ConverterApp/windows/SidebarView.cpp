@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QLayout>
 #include <QFrame>
 #include <QMenu>
 #include <QStackedWidget>
@@ -189,6 +190,12 @@ void SidebarView::refreshAccents() {
 }
 
 void SidebarView::fitRow(QListWidgetItem* entry, FileRow* row) {
+    // The row's layout learns of a shown or hidden progress bar only when it next runs; measure
+    // after running it, or the row keeps its former height (a stopped row the bar's height).
+    if (QLayout* layout = row->layout()) {
+        layout->invalidate();
+        layout->activate();
+    }
     const int width = std::max(list_->viewport()->width(), 120);
     const int height = row->hasHeightForWidth() ? row->heightForWidth(width) : row->sizeHint().height();
     entry->setSizeHint(QSize(width, std::max(height, row->minimumSizeHint().height())));

@@ -97,6 +97,17 @@ TEST_F(SidebarTest, RunningRowsCannotBeRemovedFromTheirMenuAndSamplesCannotBeSho
     EXPECT_TRUE(actions[1]->isEnabled());
 }
 
+TEST_F(SidebarTest, StoppedRowLosesTheProgressBarsHeightAtOnce) {
+    const auto items = add({QStringLiteral("a.pdf"), QStringLiteral("b.pdf")});
+    items[0]->setState(State::converting(1, 3));
+    settle();
+    const int converting = sidebar->list()->item(0)->sizeHint().height();
+    items[0]->setState(State::cancelled());
+    items[1]->setState(State::cancelled());
+    EXPECT_EQ(sidebar->list()->item(0)->sizeHint().height(), sidebar->list()->item(1)->sizeHint().height());
+    EXPECT_LT(sidebar->list()->item(0)->sizeHint().height(), converting);
+}
+
 TEST_F(SidebarTest, DeletePassesTheWholeSelection) {
     const auto items = add({QStringLiteral("a.pdf"), QStringLiteral("b.pdf")});
     convert(items[1]);
