@@ -52,6 +52,7 @@ ApplicationRoot::ApplicationRoot(Options options) : bundle_(std::move(options.bu
     actions.quit = [window] { window->close(); };
     actions.previousPage = [window] { window->previousPage(); };
     actions.nextPage = [window] { window->nextPage(); };
+    actions.switchOutputView = [window] { window->switchOutputView(); };
     actions.showSidebar = [window](bool visible) { window->sidebar()->setVisible(visible); };
     actions.pages = [window]() -> std::optional<PageNavigationState> {
         const auto navigation = window->pageNavigation();

@@ -207,6 +207,10 @@ void PreviewView::setShowText(bool showText) {
     refreshOutput();
 }
 
+void PreviewView::switchOutputView() {
+    if (PreviewRules::offersOutputChoice(currentPage(), format_)) setShowText(!showText_);
+}
+
 const ce::ConvertedPage* PreviewView::currentPage() const {
     return PreviewRules::currentPage(item_->result().get(), pageIndex_);
 }

@@ -260,6 +260,10 @@ void MainView::nextPage() {
     if (auto* shown = qobject_cast<PreviewView*>(preview_)) shown->nextPage();
 }
 
+void MainView::switchOutputView() {
+    if (auto* shown = qobject_cast<PreviewView*>(preview_)) shown->switchOutputView();
+}
+
 void MainView::addFilesFromPanel() { session_.addFiles(dialogs_.chooseFilesToAdd()); }
 
 void MainView::addFolderFromPanel() { session_.addFiles(dialogs_.chooseFolderToAdd()); }

@@ -62,6 +62,7 @@ public:
     std::optional<PreviewRules::PageNavigation> pageNavigation() const;
     void previousPage();
     void nextPage();
+    void switchOutputView();
 
     // For tests and the composition root.
     SidebarView* sidebar() const { return sidebar_; }

@@ -4,8 +4,8 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QLayout>
 #include <QFrame>
+#include <QLayout>
 #include <QMenu>
 #include <QStackedWidget>
 #include <QVBoxLayout>

@@ -182,6 +182,19 @@ TEST_F(PreviewViewTest, OutputChoicePerFormat) {
     EXPECT_EQ(view->pane(), Pane::rendered);  // even with the raw text chosen before
 }
 
+TEST_F(PreviewViewTest, OutputViewCommandSwitchesOnlyWhereTheChoiceIsOffered) {
+    auto view = makeView(makeItem(1, 1));
+    view->switchOutputView();
+    EXPECT_EQ(view->pane(), Pane::raw);
+    EXPECT_TRUE(view->rawOption()->isChecked());
+    view->switchOutputView();
+    EXPECT_EQ(view->pane(), Pane::rendered);
+    EXPECT_TRUE(view->renderedOption()->isChecked());
+    view->setFormat(ce::OutputFormat::docx);
+    view->switchOutputView();
+    EXPECT_FALSE(view->showsText());
+}
+
 TEST_F(PreviewViewTest, PageBeyondTheConvertedOnesShowsTheStatusAndDisablesTheSwitch) {
     auto view = makeView(makeItem(3, 1));
     EXPECT_TRUE(view->regionsToggle()->isEnabled());
