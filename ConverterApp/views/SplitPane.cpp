@@ -1,5 +1,6 @@
 #include "SplitPane.h"
 
+#include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,8 +14,7 @@ class SplitPaneHandle : public QWidget {
 public:
     explicit SplitPaneHandle(SplitPane* pane) : QWidget(pane), pane_(pane) {
         setCursor(Qt::SplitHCursor);
-        // Mouse only: the arrow keys belong to page turning while the preview has focus.
-        setFocusPolicy(Qt::NoFocus);
+        setFocusPolicy(Qt::TabFocus);
         setAccessibleName(tr("Divider between page and output"));
     }
 
@@ -33,6 +33,31 @@ protected:
         pressX_.reset();
         moved_ = false;
         pane_->dragEnded();
+    }
+    // Up and Down are the accessibility steps of the divider; Left and Right stay with the
+    // window's page turning even while the handle has focus.
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::ShortcutOverride) {
+            const int key = static_cast<QKeyEvent*>(e)->key();
+            if (key == Qt::Key_Up || key == Qt::Key_Down) {
+                e->accept();
+                return true;
+            }
+        }
+        return QWidget::event(e);
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_Up) return pane_->adjust(true);
+        if (e->key() == Qt::Key_Down) return pane_->adjust(false);
+        QWidget::keyPressEvent(e);
+    }
+    void focusInEvent(QFocusEvent*) override { update(); }
+    void focusOutEvent(QFocusEvent*) override { update(); }
+    // A focused handle shows an accent bar over the divider.
+    void paintEvent(QPaintEvent*) override {
+        if (!hasFocus()) return;
+        QPainter painter(this);
+        painter.fillRect(QRect(width() / 2 - 1, 0, 3, height()), palette().color(QPalette::Highlight));
     }
 
 private:

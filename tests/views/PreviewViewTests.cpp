@@ -126,11 +126,10 @@ TEST_F(PreviewViewTest, ArrowKeysTurnPagesWhileTheWindowHasFocus) {
     EXPECT_EQ(view->pageIndex(), 1);
 }
 
-TEST_F(PreviewViewTest, ToolbarControlsTakeTabFocusAndTheDividerNone) {
+TEST_F(PreviewViewTest, ToolbarControlsTakeTabFocusAndTheDividerLeavesLeftAndRightToPages) {
     auto view = makeView(makeItem(3, 3));
     QApplication::setActiveWindow(view.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
-    EXPECT_EQ(view->splitPane()->handle()->focusPolicy(), Qt::NoFocus);
     for (QWidget* control : std::initializer_list<QWidget*>{view->previousButton(), view->nextButton(),
                                                             view->regionsToggle(), view->renderedOption(),
                                                             view->rawOption()}) {
@@ -142,6 +141,15 @@ TEST_F(PreviewViewTest, ToolbarControlsTakeTabFocusAndTheDividerNone) {
     EXPECT_EQ(view->pageIndex(), 1);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
     EXPECT_EQ(view->pageIndex(), 0);
+
+    // The focused divider turns pages with Left and Right and steps the split with Up and Down.
+    QWidget* handle = view->splitPane()->handle();
+    handle->setFocus();
+    ASSERT_TRUE(handle->hasFocus());
+    QTest::keyClick(handle, Qt::Key_Right);
+    EXPECT_EQ(view->pageIndex(), 1);
+    QTest::keyClick(handle, Qt::Key_Up);
+    EXPECT_NEAR(settings.previewSplit(), 0.55, 1e-9);
 }
 
 TEST_F(PreviewViewTest, PageArrowsHaveIconsWithoutAnIconTheme) {
