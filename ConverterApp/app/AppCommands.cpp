@@ -71,6 +71,7 @@ void AppCommands::run(Command command) {
         case Command::quit: return call(actions_.quit);
         case Command::previousPage: return call(actions_.previousPage);
         case Command::nextPage: return call(actions_.nextPage);
+        case Command::switchOutputView: return call(actions_.switchOutputView);
         case Command::exportResults: parts_.session.setExportRequested(true); return;
         case Command::preferences: parts_.windows.showSettings(); return;
         case Command::acknowledgements: parts_.windows.showAcknowledgements(); return;

@@ -34,6 +34,7 @@ public:
         std::function<void()> quit;  // close the main window, which asks the quit question
         std::function<void()> previousPage;
         std::function<void()> nextPage;
+        std::function<void()> switchOutputView;  // the preview's rendered or raw output
         std::function<void(bool)> showSidebar;
         std::function<std::optional<PageNavigationState>()> pages;  // the focused preview's
     };

@@ -9,7 +9,7 @@
 #include "session/EngineConverter.h"
 #include "session/QtExecutor.h"
 #include "shell/ProductInfo.h"
-#include "windows/Sidebar.h"
+#include "windows/SidebarView.h"
 
 namespace app {
 
@@ -32,7 +32,7 @@ ApplicationRoot::ApplicationRoot(Options options) : bundle_(std::move(options.bu
                                                             std::make_unique<session::QtExecutor>());
     settings_ = std::make_unique<session::Settings>();
 
-    window_ = std::make_unique<windows::MainWindow>(*session_, *settings_, windows::WindowDialogs{},
+    window_ = std::make_unique<windows::MainView>(*session_, *settings_, windows::WindowDialogs{},
                                                     std::move(options.preview), bundle_);
     if (!options.dialogs) {
         // Qt's dialogs need the window they belong to, so they are made after it.
@@ -45,13 +45,14 @@ ApplicationRoot::ApplicationRoot(Options options) : bundle_(std::move(options.bu
 
     menuBar_ = new MenuBar(window_->menuBar(), *settings_);
     auxiliary_ = std::make_unique<AuxiliaryWindows>(*settings_, bundle_);
-    windows::MainWindow* window = window_.get();
+    windows::MainView* window = window_.get();
     AppCommands::WindowActions actions;
     actions.addFiles = [window] { window->addFilesFromPanel(); };
     actions.addFolder = [window] { window->addFolderFromPanel(); };
     actions.quit = [window] { window->close(); };
     actions.previousPage = [window] { window->previousPage(); };
     actions.nextPage = [window] { window->nextPage(); };
+    actions.switchOutputView = [window] { window->switchOutputView(); };
     actions.showSidebar = [window](bool visible) { window->sidebar()->setVisible(visible); };
     actions.pages = [window]() -> std::optional<PageNavigationState> {
         const auto navigation = window->pageNavigation();
@@ -60,7 +61,7 @@ ApplicationRoot::ApplicationRoot(Options options) : bundle_(std::move(options.bu
     };
     commands_ = new AppCommands({*menuBar_, *session_, *settings_, *updater_, *auxiliary_, bundle_, window}, actions,
                                 this);
-    connect(window, &windows::MainWindow::detailChanged, commands_, &AppCommands::refresh);
+    connect(window, &windows::MainView::detailChanged, commands_, &AppCommands::refresh);
 }
 
 ApplicationRoot::~ApplicationRoot() {
@@ -78,10 +79,10 @@ void ApplicationRoot::openFiles(const QStringList& paths) {
     window_->activateWindow();
 }
 
-QuitRules::State ApplicationRoot::quitState() const {
-    QuitRules::State state;
+AppDelegate::State ApplicationRoot::quitState() const {
+    AppDelegate::State state;
     state.isConverting = session_->isConverting();
-    for (const auto& item : session_->items()) state.items.push_back(QuitRules::factsOf(*item));
+    for (const auto& item : session_->items()) state.items.push_back(AppDelegate::factsOf(*item));
     return state;
 }
 

@@ -14,12 +14,12 @@
 #include "app/AppCommands.h"
 #include "app/AuxiliaryWindows.h"
 #include "app/MenuBar.h"
-#include "app/QuitRules.h"
+#include "app/AppDelegate.h"
 #include "session/ConversionSession.h"
 #include "session/Settings.h"
 #include "shell/ResourceBundle.h"
 #include "shell/Updater.h"
-#include "windows/MainWindow.h"
+#include "windows/MainView.h"
 
 namespace app {
 
@@ -33,7 +33,7 @@ public:
         // The window's dialogs; Qt's own when not given.
         std::optional<windows::WindowDialogs> dialogs;
         // The preview of the selected document.
-        windows::MainWindow::PreviewFactory preview;
+        windows::MainView::PreviewFactory preview;
     };
 
     explicit ApplicationRoot(Options options);
@@ -41,7 +41,7 @@ public:
 
     session::ConversionSession& session() { return *session_; }
     session::Settings& settings() { return *settings_; }
-    windows::MainWindow& window() { return *window_; }
+    windows::MainView& window() { return *window_; }
     MenuBar& menuBar() { return *menuBar_; }
 
     // Adds files handed over from the file manager or a second start and brings the window forward.
@@ -51,13 +51,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QuitRules::State quitState() const;
+    AppDelegate::State quitState() const;
 
     shell::ResourceBundle bundle_;
     std::unique_ptr<shell::Updater> updater_;
     std::unique_ptr<session::ConversionSession> session_;
     std::unique_ptr<session::Settings> settings_;
-    std::unique_ptr<windows::MainWindow> window_;
+    std::unique_ptr<windows::MainView> window_;
     MenuBar* menuBar_ = nullptr;
     std::unique_ptr<AuxiliaryWindows> auxiliary_;
     AppCommands* commands_ = nullptr;

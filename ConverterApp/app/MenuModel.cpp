@@ -89,6 +89,7 @@ std::vector<Menu> menus() {
                                         formatLabel, &MenuItem::format),
                picker<ce::ConversionOptions::Language>("Scan Language", Command::scanLanguage,
                                                        ce::Languages::allCases(), languageLabel, &MenuItem::language),
+               command(Command::switchOutputView, "Switch Output View", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_O)),
                command(Command::previousPage, "Previous Page"),
                command(Command::nextPage, "Next Page")}};
     Menu help{tr("&Help"),

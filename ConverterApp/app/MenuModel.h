@@ -33,6 +33,7 @@ enum class Command {
     showRegions,
     outputFormat,  // with an OutputFormat
     scanLanguage,  // with a Language
+    switchOutputView,
     previousPage,
     nextPage,
     support,

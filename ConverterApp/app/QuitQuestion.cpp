@@ -9,7 +9,7 @@
 
 namespace app::QuitQuestion {
 
-std::unique_ptr<QMessageBox> make(QWidget* parent, const QuitRules::Question& question) {
+std::unique_ptr<QMessageBox> make(QWidget* parent, const AppDelegate::Question& question) {
     auto box = std::make_unique<QMessageBox>(parent);
     box->setIcon(QMessageBox::Warning);
     box->setWindowTitle(QCoreApplication::translate("QuitQuestion", "Quit"));
@@ -29,19 +29,19 @@ std::unique_ptr<QMessageBox> make(QWidget* parent, const QuitRules::Question& qu
     return box;
 }
 
-bool ask(QWidget* parent, const QuitRules::Question& question) {
+bool ask(QWidget* parent, const AppDelegate::Question& question) {
     const std::unique_ptr<QMessageBox> box = make(parent, question);
     box->exec();
     return box->buttonRole(box->clickedButton()) == QMessageBox::DestructiveRole;
 }
 
-bool confirm(QWidget* parent, const QuitRules::State& state) {
-    const std::optional<QuitRules::Question> asked = QuitRules::question(state);
+bool confirm(QWidget* parent, const AppDelegate::State& state) {
+    const std::optional<AppDelegate::Question> asked = AppDelegate::question(state);
     return !asked || ask(parent, *asked);
 }
 
 bool closeSession(QWidget* parent, session::ConversionSession& session) {
-    if (!confirm(parent, QuitRules::stateOf(session))) return false;
+    if (!confirm(parent, AppDelegate::stateOf(session))) return false;
     session.shutDown(shutDownLimit);
     return true;
 }

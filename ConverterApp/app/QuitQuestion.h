@@ -8,18 +8,18 @@
 
 #include <QMessageBox>
 
-#include "app/QuitRules.h"
+#include "app/AppDelegate.h"
 
 namespace app::QuitQuestion {
 
 // The question as a box, not yet shown (for the caller that shows it, and for screenshots).
-std::unique_ptr<QMessageBox> make(QWidget* parent, const QuitRules::Question& question);
+std::unique_ptr<QMessageBox> make(QWidget* parent, const AppDelegate::Question& question);
 
 // Shows the question and waits; true when the answer is "Quit".
-bool ask(QWidget* parent, const QuitRules::Question& question);
+bool ask(QWidget* parent, const AppDelegate::Question& question);
 
 // The whole rule: true when quitting may go ahead now (nothing to lose, or "Quit" chosen).
-bool confirm(QWidget* parent, const QuitRules::State& state);
+bool confirm(QWidget* parent, const AppDelegate::State& state);
 
 // How long quitting waits for a run's conversions and an export's writing to end.
 inline constexpr std::chrono::seconds shutDownLimit{5};

@@ -94,7 +94,7 @@ void FileRow::refresh() {
         line = progress.text;
     } else if (state.is(Kind::converted)) {
         if (item_->result()) {
-            const auto summary = FileRowText::summary(*item_->result());
+            const auto summary = FileRowText::convertedSummary(*item_->result());
             line = summary.text;
             if (summary.warns) lineColor = tint(ViewStyle::color(ViewStyle::SystemColor::orange));
         }

@@ -50,7 +50,7 @@ StatusMark statusMark(const session::DocumentItem::State& state) {
     return StatusMark::none;
 }
 
-Summary summary(const ce::ConversionResult& result) {
+ConvertedSummary convertedSummary(const ce::ConversionResult& result) {
     const auto pages = static_cast<int>(result.pages.size());
     const auto failed = static_cast<int>(
         std::count_if(result.pages.begin(), result.pages.end(), [](const auto& page) { return page.failure.has_value(); }));

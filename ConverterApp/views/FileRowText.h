@@ -23,10 +23,10 @@ struct PageProgress {
 };
 
 // The one-line outcome of a converted document.
-struct Summary {
+struct ConvertedSummary {
     QString text;          // "3 pages, 1 failed", "3 pages, 2 tables" or "3 pages"
     bool warns = false;    // some pages failed: drawn in orange (or plain on the selection)
-    bool operator==(const Summary&) const = default;
+    bool operator==(const ConvertedSummary&) const = default;
 };
 
 // The document mark for a PDF (the extension "pdf" in any case), the picture mark otherwise.
@@ -42,7 +42,7 @@ PageProgress pageProgress(int completed, int total);
 // "Reading…" while it is counted), "Waiting…", "Stopped" or the failure message.
 QString statusText(const session::DocumentItem& item);
 StatusMark statusMark(const session::DocumentItem::State& state);
-Summary summary(const ce::ConversionResult& result);
+ConvertedSummary convertedSummary(const ce::ConversionResult& result);
 
 }  // namespace FileRowText
 

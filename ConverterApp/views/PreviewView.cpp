@@ -65,7 +65,7 @@ QToolButton* toolButton(QWidget* parent, bool left, const QString& help) {
     button->setAutoRaise(true);
     button->setToolTip(help);
     button->setAccessibleName(help);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 
@@ -74,7 +74,7 @@ QToolButton* segment(QWidget* parent, const QString& text) {
     button->setText(text);
     button->setCheckable(true);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 
@@ -103,7 +103,7 @@ PreviewView::PreviewView(session::DocumentItemPtr item, ce::OutputFormat format,
     bar->addLayout(pages);
 
     regions_ = new QCheckBox(tr("Show regions"), toolbar);
-    regions_->setFocusPolicy(Qt::NoFocus);
+    regions_->setFocusPolicy(Qt::TabFocus);
     bar->addWidget(regions_);
     legendSlot_ = new LegendSlot(toolbar);
     bar->addWidget(legendSlot_, 1);
@@ -205,6 +205,10 @@ void PreviewView::setShowText(bool showText) {
     showText_ = showText;
     (showText ? rawOption_ : renderedOption_)->setChecked(true);
     refreshOutput();
+}
+
+void PreviewView::switchOutputView() {
+    if (PreviewRules::offersOutputChoice(currentPage(), format_)) setShowText(!showText_);
 }
 
 const ce::ConvertedPage* PreviewView::currentPage() const {

@@ -59,6 +59,8 @@ public:
     // Raw text instead of the rendered output (not offered for DOCX).
     bool showsText() const { return showText_; }
     void setShowText(bool showText);
+    // Switches between the rendered output and its exported text, where the page offers both.
+    void switchOutputView();
 
     // --- What is shown, for the window and for tests ---
     PreviewRules::Pane pane() const { return pane_; }

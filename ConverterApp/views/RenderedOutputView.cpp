@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "EmptyStateView.h"
-#include "ElementContent.h"
+#include "ElementView.h"
 #include "RegionLabels.h"
 #include "RegionLink.h"
 #include "ViewStyle.h"
@@ -26,7 +26,7 @@ public:
           ids_(RegionLabels::regionIDs(element)) {
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(4, 4, 4, 4);
-        layout->addWidget(ElementContent::make(element, page, listLabel, this));
+        layout->addWidget(ElementView::make(element, page, listLabel, this));
         setAttribute(Qt::WA_Hover);
     }
 

@@ -34,12 +34,12 @@ protected:
         moved_ = false;
         pane_->dragEnded();
     }
+    // Up and Down are the accessibility steps of the divider; Left and Right stay with the
+    // window's page turning even while the handle has focus.
     bool event(QEvent* e) override {
-        // While the handle has focus its arrow keys move the divider, ahead of the
-        // window's page-turning shortcuts.
         if (e->type() == QEvent::ShortcutOverride) {
             const int key = static_cast<QKeyEvent*>(e)->key();
-            if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down) {
+            if (key == Qt::Key_Up || key == Qt::Key_Down) {
                 e->accept();
                 return true;
             }
@@ -47,9 +47,17 @@ protected:
         return QWidget::event(e);
     }
     void keyPressEvent(QKeyEvent* e) override {
-        if (e->key() == Qt::Key_Up || e->key() == Qt::Key_Right) return pane_->adjust(true);
-        if (e->key() == Qt::Key_Down || e->key() == Qt::Key_Left) return pane_->adjust(false);
+        if (e->key() == Qt::Key_Up) return pane_->adjust(true);
+        if (e->key() == Qt::Key_Down) return pane_->adjust(false);
         QWidget::keyPressEvent(e);
+    }
+    void focusInEvent(QFocusEvent*) override { update(); }
+    void focusOutEvent(QFocusEvent*) override { update(); }
+    // A focused handle shows an accent bar over the divider.
+    void paintEvent(QPaintEvent*) override {
+        if (!hasFocus()) return;
+        QPainter painter(this);
+        painter.fillRect(QRect(width() / 2 - 1, 0, 3, height()), palette().color(QPalette::Highlight));
     }
 
 private:

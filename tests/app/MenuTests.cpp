@@ -68,6 +68,7 @@ TEST(MenuModel, MenusCommandsAndShortcuts) {
     EXPECT_EQ(shortcuts["Stop Converting"], "Ctrl+.");
     EXPECT_EQ(shortcuts["Export…"], "Ctrl+E");
     EXPECT_EQ(shortcuts["Show Regions"], "Ctrl+Alt+R");
+    EXPECT_EQ(shortcuts["Switch Output View"], "Ctrl+Alt+O");
     EXPECT_EQ(shortcuts["Quit"], "Ctrl+Q");
     EXPECT_FALSE(shortcuts["Preferences…"].isEmpty());
     for (const char* item : {"Invoice (Spanish, scanned)", "Word (DOCX)", "Spanish", "Previous Page", "Next Page",

@@ -48,7 +48,7 @@ TEST_F(Screenshots, AcknowledgementsWindow) {
 }
 
 TEST_F(Screenshots, QuitQuestion) {
-    const auto box = QuitQuestion::make(nullptr, *QuitRules::question(QuitRules::State{false, {{true, false, false}}}));
+    const auto box = QuitQuestion::make(nullptr, *AppDelegate::question(AppDelegate::State{false, {{true, false, false}}}));
     save(*box, "quit-question");
 }
 

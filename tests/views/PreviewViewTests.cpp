@@ -126,13 +126,29 @@ TEST_F(PreviewViewTest, ArrowKeysTurnPagesWhileTheWindowHasFocus) {
     EXPECT_EQ(view->pageIndex(), 1);
 }
 
-TEST_F(PreviewViewTest, FocusedDividerTakesTheArrowKeys) {
+TEST_F(PreviewViewTest, ToolbarControlsTakeTabFocusAndTheDividerLeavesLeftAndRightToPages) {
     auto view = makeView(makeItem(3, 3));
     QApplication::setActiveWindow(view.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
-    view->splitPane()->handle()->setFocus();
-    QTest::keyClick(view->splitPane()->handle(), Qt::Key_Right);
+    for (QWidget* control : std::initializer_list<QWidget*>{view->previousButton(), view->nextButton(),
+                                                            view->regionsToggle(), view->renderedOption(),
+                                                            view->rawOption()}) {
+        EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus) << control->metaObject()->className();
+    }
+    // With a toolbar control focused, the arrow keys still turn pages.
+    view->nextButton()->setFocus();
+    QTest::keyClick(view->nextButton(), Qt::Key_Right);
+    EXPECT_EQ(view->pageIndex(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
     EXPECT_EQ(view->pageIndex(), 0);
+
+    // The focused divider turns pages with Left and Right and steps the split with Up and Down.
+    QWidget* handle = view->splitPane()->handle();
+    handle->setFocus();
+    ASSERT_TRUE(handle->hasFocus());
+    QTest::keyClick(handle, Qt::Key_Right);
+    EXPECT_EQ(view->pageIndex(), 1);
+    QTest::keyClick(handle, Qt::Key_Up);
     EXPECT_NEAR(settings.previewSplit(), 0.55, 1e-9);
 }
 
@@ -172,6 +188,19 @@ TEST_F(PreviewViewTest, OutputChoicePerFormat) {
     EXPECT_TRUE(view->rawOption()->isHidden());
     EXPECT_TRUE(view->renderedOption()->isHidden());
     EXPECT_EQ(view->pane(), Pane::rendered);  // even with the raw text chosen before
+}
+
+TEST_F(PreviewViewTest, OutputViewCommandSwitchesOnlyWhereTheChoiceIsOffered) {
+    auto view = makeView(makeItem(1, 1));
+    view->switchOutputView();
+    EXPECT_EQ(view->pane(), Pane::raw);
+    EXPECT_TRUE(view->rawOption()->isChecked());
+    view->switchOutputView();
+    EXPECT_EQ(view->pane(), Pane::rendered);
+    EXPECT_TRUE(view->renderedOption()->isChecked());
+    view->setFormat(ce::OutputFormat::docx);
+    view->switchOutputView();
+    EXPECT_FALSE(view->showsText());
 }
 
 TEST_F(PreviewViewTest, PageBeyondTheConvertedOnesShowsTheStatusAndDisablesTheSwitch) {

@@ -64,11 +64,11 @@ TEST(FileRowText, IconTooltipAndMarks) {
 
 TEST(FileRowText, SummaryCountsFailedPagesBeforeTables) {
     const auto summary = [](int pages, int failed, int tables) {
-        return FileRowText::summary(WindowFixture::result(QStringLiteral("/x/a.pdf"), pages, failed, tables));
+        return FileRowText::convertedSummary(WindowFixture::result(QStringLiteral("/x/a.pdf"), pages, failed, tables));
     };
-    EXPECT_EQ(summary(3, 1, 2), (FileRowText::Summary{QStringLiteral("3 pages, 1 failed"), true}));
-    EXPECT_EQ(summary(3, 0, 2), (FileRowText::Summary{QStringLiteral("3 pages, 2 tables"), false}));
-    EXPECT_EQ(summary(1, 0, 0), (FileRowText::Summary{QStringLiteral("1 pages"), false}));
+    EXPECT_EQ(summary(3, 1, 2), (FileRowText::ConvertedSummary{QStringLiteral("3 pages, 1 failed"), true}));
+    EXPECT_EQ(summary(3, 0, 2), (FileRowText::ConvertedSummary{QStringLiteral("3 pages, 2 tables"), false}));
+    EXPECT_EQ(summary(1, 0, 0), (FileRowText::ConvertedSummary{QStringLiteral("1 pages"), false}));
 }
 
 TEST(StatusFooterText, CountsAndRunProgress) {

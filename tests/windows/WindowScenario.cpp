@@ -30,9 +30,9 @@
 #include "app/ApplicationRoot.h"
 #include "session/EngineConverter.h"
 #include "shell/Sample.h"
-#include "windows/DropZone.h"
+#include "windows/DropZoneView.h"
 #include "windows/SampleMenu.h"
-#include "windows/Sidebar.h"
+#include "windows/SidebarView.h"
 
 namespace {
 
@@ -115,7 +115,7 @@ TEST_F(WindowScenario, FromDropToExport) {
     root = std::make_unique<app::ApplicationRoot>(app::ApplicationRoot::Options{
         bundle, std::make_shared<session::EngineConverter>(std::filesystem::path(CE_SOURCE_DIR "/Resources/Models")),
         std::nullopt, nullptr});
-    windows::MainWindow& window = root->window();
+    windows::MainView& window = root->window();
     session::ConversionSession& session = root->session();
     const QString out = work.filePath(QStringLiteral("export"));
     QDir().mkpath(out);
@@ -131,7 +131,7 @@ TEST_F(WindowScenario, FromDropToExport) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    EXPECT_EQ(window.size(), windows::MainWindow::defaultSize);
+    EXPECT_EQ(window.size(), windows::MainView::defaultSize);
     EXPECT_TRUE(window.dropZone()->isVisible());
     shoot("01-empty");
 

@@ -11,7 +11,7 @@
 namespace app {
 namespace {
 
-using QuitRules::ItemFacts;
+using AppDelegate::ItemFacts;
 
 constexpr ItemFacts unexported{true, false, false};
 constexpr ItemFacts exported{true, true, false};
@@ -20,7 +20,7 @@ constexpr ItemFacts failed{false, false, false};
 
 struct QuitCase {
     const char* name;
-    QuitRules::State state;
+    AppDelegate::State state;
     const char* expected;  // nullptr: quit without asking
 };
 
@@ -30,7 +30,7 @@ void PrintTo(const QuitCase& c, std::ostream* os) { *os << c.name; }
 class QuitQuestionText : public testing::TestWithParam<QuitCase> {};
 
 TEST_P(QuitQuestionText, IsChosenFromTheStateAtThatMoment) {
-    const auto asked = QuitRules::question(GetParam().state);
+    const auto asked = AppDelegate::question(GetParam().state);
     if (!GetParam().expected) {
         EXPECT_FALSE(asked);
         return;
@@ -51,16 +51,16 @@ INSTANTIATE_TEST_SUITE_P(
                     QuitCase{"ConvertingWithUnexported", {true, {unexported}}, "Quit while converting?"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(QuitRules, ReadsResultExportedAndSampleOfAnItem) {
+TEST(AppDelegate, ReadsResultExportedAndSampleOfAnItem) {
     session::DocumentItem item(QUrl::fromLocalFile("/docs/a.pdf"), QString(), false);
-    EXPECT_FALSE(QuitRules::holdsUnsavedWork(QuitRules::factsOf(item)));
+    EXPECT_FALSE(AppDelegate::holdsUnsavedWork(AppDelegate::factsOf(item)));
     item.setResult(std::make_shared<const ce::ConversionResult>());
-    EXPECT_TRUE(QuitRules::holdsUnsavedWork(QuitRules::factsOf(item)));
+    EXPECT_TRUE(AppDelegate::holdsUnsavedWork(AppDelegate::factsOf(item)));
     item.setExported(true);
-    EXPECT_FALSE(QuitRules::holdsUnsavedWork(QuitRules::factsOf(item)));
+    EXPECT_FALSE(AppDelegate::holdsUnsavedWork(AppDelegate::factsOf(item)));
     session::DocumentItem sample(QUrl::fromLocalFile("/res/Annual Report.pdf"), QString(), true);
     sample.setResult(std::make_shared<const ce::ConversionResult>());
-    EXPECT_FALSE(QuitRules::holdsUnsavedWork(QuitRules::factsOf(sample)));
+    EXPECT_FALSE(AppDelegate::holdsUnsavedWork(AppDelegate::factsOf(sample)));
 }
 
 // Answers the next modal question by clicking the button with `role`.
@@ -75,16 +75,16 @@ void answerNextQuestion(QMessageBox::ButtonRole role) {
 }
 
 TEST(QuitQuestion, QuitAndCancel) {
-    const QuitRules::State converting{true, {unexported}};
+    const AppDelegate::State converting{true, {unexported}};
     answerNextQuestion(QMessageBox::RejectRole);
     EXPECT_FALSE(QuitQuestion::confirm(nullptr, converting));
     answerNextQuestion(QMessageBox::DestructiveRole);
     EXPECT_TRUE(QuitQuestion::confirm(nullptr, converting));
-    EXPECT_TRUE(QuitQuestion::confirm(nullptr, QuitRules::State{false, {exported}}));  // no question at all
+    EXPECT_TRUE(QuitQuestion::confirm(nullptr, AppDelegate::State{false, {exported}}));  // no question at all
 }
 
 TEST(QuitQuestion, EnterAndEscapeAnswerCancel) {
-    const auto asked = QuitRules::question(QuitRules::State{false, {unexported}});
+    const auto asked = AppDelegate::question(AppDelegate::State{false, {unexported}});
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
         QTimer::singleShot(0, [key] { QTest::keyClick(QApplication::activeModalWidget(), key); });
         EXPECT_FALSE(QuitQuestion::ask(nullptr, *asked)) << key;
@@ -93,7 +93,7 @@ TEST(QuitQuestion, EnterAndEscapeAnswerCancel) {
 
 // The desktop's button order places the two; Quit is the destructive one.
 TEST(QuitQuestion, AsksWithQuitAndCancel) {
-    const auto box = QuitQuestion::make(nullptr, *QuitRules::question(QuitRules::State{true, {}}));
+    const auto box = QuitQuestion::make(nullptr, *AppDelegate::question(AppDelegate::State{true, {}}));
     std::map<QString, QMessageBox::ButtonRole> roles;
     for (QAbstractButton* button : box->buttons()) roles[button->text().remove(u'&')] = box->buttonRole(button);
     EXPECT_EQ(roles, (std::map<QString, QMessageBox::ButtonRole>{{"Quit", QMessageBox::DestructiveRole},

@@ -1,4 +1,4 @@
-#include "ElementContent.h"
+#include "ElementView.h"
 
 #include <QHBoxLayout>
 #include <QImage>
@@ -12,7 +12,7 @@
 #include "TableGridView.h"
 #include "ViewStyle.h"
 
-namespace ElementContent {
+namespace ElementView {
 
 namespace {
 
@@ -263,4 +263,4 @@ QWidget* make(const ce::DocElement& e, const ce::ConvertedPage& page, const std:
     return text(qs(e.text), ViewStyle::font(TextStyle::body), Qt::black, parent);
 }
 
-}  // namespace ElementContent
+}  // namespace ElementView

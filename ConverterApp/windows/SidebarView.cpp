@@ -1,10 +1,11 @@
-#include "Sidebar.h"
+#include "SidebarView.h"
 
 #include <algorithm>
 
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QFrame>
+#include <QLayout>
 #include <QMenu>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -51,7 +52,7 @@ void DocumentList::initViewItemOption(QStyleOptionViewItem* option) const {
     option->state.setFlag(QStyle::State_Active, isActiveWindow());
 }
 
-Sidebar::Sidebar(session::ConversionSession& session, const WindowDialogs& dialogs, QWidget* parent)
+SidebarView::SidebarView(session::ConversionSession& session, const WindowDialogs& dialogs, QWidget* parent)
     : QWidget(parent),
       session_(session),
       dialogs_(dialogs),
@@ -91,24 +92,24 @@ Sidebar::Sidebar(session::ConversionSession& session, const WindowDialogs& dialo
     list_->addAction(delete_);
     connect(delete_, &QAction::triggered, this, [this] { session_.requestRemoval(session_.selection()); });
 
-    connect(list_, &QListWidget::itemSelectionChanged, this, &Sidebar::takeSelection);
+    connect(list_, &QListWidget::itemSelectionChanged, this, &SidebarView::takeSelection);
     connect(list_, &DocumentList::rowMenuRequested, this, [this](const QUuid& id, const QPoint& at) {
         QMenu* menu = rowMenu(id, this);
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(at);
     });
-    connect(&session_, &session::ConversionSession::itemsChanged, this, &Sidebar::rebuildRows);
-    connect(&session_, &session::ConversionSession::selectionChanged, this, &Sidebar::showSelection);
-    connect(&session_, &session::ConversionSession::pendingRemovalChanged, this, &Sidebar::askAboutRemoval);
+    connect(&session_, &session::ConversionSession::itemsChanged, this, &SidebarView::rebuildRows);
+    connect(&session_, &session::ConversionSession::selectionChanged, this, &SidebarView::showSelection);
+    connect(&session_, &session::ConversionSession::pendingRemovalChanged, this, &SidebarView::askAboutRemoval);
     rebuildRows();
     askAboutRemoval();
 }
 
-QSet<QUuid> Sidebar::targetIDs(const QUuid& row) const {
+QSet<QUuid> SidebarView::targetIDs(const QUuid& row) const {
     return session_.selection().contains(row) ? session_.selection() : QSet<QUuid>{row};
 }
 
-QMenu* Sidebar::rowMenu(const QUuid& row, QWidget* parent) {
+QMenu* SidebarView::rowMenu(const QUuid& row, QWidget* parent) {
     auto* menu = new QMenu(parent);
     const auto& items = session_.items();
     const auto found = std::find_if(items.begin(), items.end(), [&](const auto& each) { return each->id() == row; });
@@ -129,14 +130,14 @@ QMenu* Sidebar::rowMenu(const QUuid& row, QWidget* parent) {
     return menu;
 }
 
-FileRow* Sidebar::row(const QUuid& id) const {
+FileRow* SidebarView::row(const QUuid& id) const {
     const auto found = entries_.find(id);
     return found == entries_.end() ? nullptr : static_cast<FileRow*>(list_->itemWidget(found->second));
 }
 
-bool Sidebar::showsEmptyState() const { return stack_->currentWidget() == empty_; }
+bool SidebarView::showsEmptyState() const { return stack_->currentWidget() == empty_; }
 
-void Sidebar::rebuildRows() {
+void SidebarView::rebuildRows() {
     syncing_ = true;
     list_->clear();
     entries_.clear();
@@ -154,7 +155,7 @@ void Sidebar::rebuildRows() {
     showSelection();
 }
 
-void Sidebar::showSelection() {
+void SidebarView::showSelection() {
     syncing_ = true;
     const QSet<QUuid>& selection = session_.selection();
     for (const auto& [id, entry] : entries_) entry->setSelected(selection.contains(id));
@@ -173,7 +174,7 @@ void Sidebar::showSelection() {
     refreshAccents();
 }
 
-void Sidebar::takeSelection() {
+void SidebarView::takeSelection() {
     if (syncing_) return;
     QSet<QUuid> ids;
     for (QListWidgetItem* entry : list_->selectedItems()) ids.insert(entry->data(uuidRole).toUuid());
@@ -181,14 +182,20 @@ void Sidebar::takeSelection() {
     refreshAccents();
 }
 
-void Sidebar::refreshAccents() {
+void SidebarView::refreshAccents() {
     const bool active = isActiveWindow();
     for (const auto& [id, entry] : entries_) {
         if (auto* shown = static_cast<FileRow*>(list_->itemWidget(entry))) shown->setOnAccent(active && entry->isSelected());
     }
 }
 
-void Sidebar::fitRow(QListWidgetItem* entry, FileRow* row) {
+void SidebarView::fitRow(QListWidgetItem* entry, FileRow* row) {
+    // The row's layout learns of a shown or hidden progress bar only when it next runs; measure
+    // after running it, or the row keeps its former height (a stopped row the bar's height).
+    if (QLayout* layout = row->layout()) {
+        layout->invalidate();
+        layout->activate();
+    }
     const int width = std::max(list_->viewport()->width(), 120);
     const int height = row->hasHeightForWidth() ? row->heightForWidth(width) : row->sizeHint().height();
     entry->setSizeHint(QSize(width, std::max(height, row->minimumSizeHint().height())));
@@ -196,20 +203,20 @@ void Sidebar::fitRow(QListWidgetItem* entry, FileRow* row) {
 
 // The window's activation reaches the widgets inside it as WindowActivate and
 // WindowDeactivate (ActivationChange goes to the window alone).
-bool Sidebar::event(QEvent* event) {
+bool SidebarView::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate) refreshAccents();
     return handled;
 }
 
-void Sidebar::resizeEvent(QResizeEvent* event) {
+void SidebarView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     for (const auto& [id, entry] : entries_) {
         if (auto* shown = static_cast<FileRow*>(list_->itemWidget(entry))) fitRow(entry, shown);
     }
 }
 
-void Sidebar::askAboutRemoval() {
+void SidebarView::askAboutRemoval() {
     const auto& pending = session_.pendingRemoval();
     if (!pending || askingRemoval_) return;
     askingRemoval_ = true;
@@ -223,7 +230,7 @@ void Sidebar::askAboutRemoval() {
                              session_.setPendingRemoval(std::nullopt);
                          }
                          // A request made while this one was open is asked about next.
-                         if (session_.pendingRemoval()) QMetaObject::invokeMethod(this, &Sidebar::askAboutRemoval, Qt::QueuedConnection);
+                         if (session_.pendingRemoval()) QMetaObject::invokeMethod(this, &SidebarView::askAboutRemoval, Qt::QueuedConnection);
                      });
 }
 

@@ -46,10 +46,10 @@ protected:
     void initViewItemOption(QStyleOptionViewItem* option) const override;
 };
 
-class Sidebar : public QWidget {
+class SidebarView : public QWidget {
     Q_OBJECT
 public:
-    Sidebar(session::ConversionSession& session, const WindowDialogs& dialogs, QWidget* parent = nullptr);
+    SidebarView(session::ConversionSession& session, const WindowDialogs& dialogs, QWidget* parent = nullptr);
 
     // The ids a row's menu acts on.
     QSet<QUuid> targetIDs(const QUuid& row) const;

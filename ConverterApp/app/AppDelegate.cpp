@@ -1,4 +1,4 @@
-#include "app/QuitRules.h"
+#include "app/AppDelegate.h"
 
 #include <algorithm>
 
@@ -6,7 +6,7 @@
 
 #include "session/ConversionSession.h"
 
-namespace app::QuitRules {
+namespace app::AppDelegate {
 
 ItemFacts factsOf(const session::DocumentItem& item) {
     return ItemFacts{item.result() != nullptr, item.exported(), item.isSample()};
@@ -25,10 +25,10 @@ std::optional<Question> question(const State& state) {
     const bool unsaved = std::any_of(state.items.begin(), state.items.end(), holdsUnsavedWork);
     if (!state.isConverting && !unsaved) return std::nullopt;
     Question asked;
-    asked.message = state.isConverting ? QCoreApplication::translate("QuitRules", "Quit while converting?")
-                                       : QCoreApplication::translate("QuitRules", "Quit without exporting?");
-    asked.informative = QCoreApplication::translate("QuitRules", "Converted files that weren\u2019t exported are lost.");
+    asked.message = state.isConverting ? QCoreApplication::translate("AppDelegate", "Quit while converting?")
+                                       : QCoreApplication::translate("AppDelegate", "Quit without exporting?");
+    asked.informative = QCoreApplication::translate("AppDelegate", "Converted files that weren\u2019t exported are lost.");
     return asked;
 }
 
-}  // namespace app::QuitRules
+}  // namespace app::AppDelegate

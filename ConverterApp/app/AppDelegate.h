@@ -1,6 +1,7 @@
-// When quitting (or closing the main window, which on Linux is the same: a process without a
-// window cannot be reached again) must ask first, and with which words. Pure functions of the
-// state at the moment of asking, so the text always matches what would be lost then.
+// The application delegate's rules: when quitting (or closing the main window, which on Linux
+// is the same: a process without a window cannot be reached again) must ask first, and with
+// which words. Pure functions of the state at the moment of asking, so the text always matches
+// what would be lost then.
 #pragma once
 
 #include <optional>
@@ -13,7 +14,7 @@ class ConversionSession;
 class DocumentItem;
 }
 
-namespace app::QuitRules {
+namespace app::AppDelegate {
 
 // What the rules read of one listed document.
 struct ItemFacts {
@@ -43,4 +44,4 @@ bool holdsUnsavedWork(const ItemFacts& item);
 // for a conversion under way when one is.
 std::optional<Question> question(const State& state);
 
-}  // namespace app::QuitRules
+}  // namespace app::AppDelegate

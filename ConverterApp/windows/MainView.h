@@ -28,11 +28,11 @@ class QToolButton;
 namespace windows {
 
 class DropHighlight;
-class DropZone;
+class DropZoneView;
 class ExportFlow;
-class Sidebar;
+class SidebarView;
 
-class MainWindow : public QMainWindow {
+class MainView : public QMainWindow {
     Q_OBJECT
 public:
     // The detail pane for one document; made afresh whenever another document is shown.
@@ -42,9 +42,9 @@ public:
     static constexpr QSize defaultSize{1320, 860};
     static constexpr QSize minimumContentSize{900, 560};
 
-    MainWindow(session::ConversionSession& session, session::Settings& settings, WindowDialogs dialogs,
+    MainView(session::ConversionSession& session, session::Settings& settings, WindowDialogs dialogs,
                PreviewFactory preview, shell::ResourceBundle bundle, QWidget* parent = nullptr);
-    ~MainWindow() override;
+    ~MainView() override;
 
     // The dialogs and panels the window and its parts open from now on.
     void setDialogs(WindowDialogs dialogs) { dialogs_ = std::move(dialogs); }
@@ -62,10 +62,11 @@ public:
     std::optional<PreviewRules::PageNavigation> pageNavigation() const;
     void previousPage();
     void nextPage();
+    void switchOutputView();
 
     // For tests and the composition root.
-    Sidebar* sidebar() const { return sidebar_; }
-    DropZone* dropZone() const { return dropZone_; }
+    SidebarView* sidebar() const { return sidebar_; }
+    DropZoneView* dropZone() const { return dropZone_; }
     QWidget* preview() const { return preview_; }
     ExportFlow* exportFlow() const { return exportFlow_; }
     QToolButton* addButton() const { return addButton_; }
@@ -95,8 +96,8 @@ private:
     session::Settings& settings_;
     WindowDialogs dialogs_;
     PreviewFactory makePreview_;
-    Sidebar* sidebar_ = nullptr;
-    DropZone* dropZone_ = nullptr;
+    SidebarView* sidebar_ = nullptr;
+    DropZoneView* dropZone_ = nullptr;
     QStackedWidget* detail_ = nullptr;
     QWidget* preview_ = nullptr;
     QUuid previewItem_;

@@ -15,10 +15,10 @@ namespace windows {
 
 class SampleMenu;
 
-class DropZone : public QWidget {
+class DropZoneView : public QWidget {
     Q_OBJECT
 public:
-    DropZone(session::ConversionSession& session, const WindowDialogs& dialogs, shell::ResourceBundle bundle,
+    DropZoneView(session::ConversionSession& session, const WindowDialogs& dialogs, shell::ResourceBundle bundle,
              QWidget* parent = nullptr);
 
     QPushButton* addFilesButton() const { return addFiles_; }

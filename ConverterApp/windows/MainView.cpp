@@ -1,4 +1,4 @@
-#include "MainWindow.h"
+#include "MainView.h"
 
 #include <algorithm>
 
@@ -16,11 +16,11 @@
 #include <QToolButton>
 
 #include "DropHighlight.h"
-#include "DropZone.h"
+#include "DropZoneView.h"
 #include "PreviewView.h"
 #include "ExportFlow.h"
 #include "SessionChanges.h"
-#include "Sidebar.h"
+#include "SidebarView.h"
 #include "SymbolIcons.h"
 #include "ViewStyle.h"
 #include "session/Settings.h"
@@ -34,18 +34,18 @@ using SymbolIcons::Symbol;
 
 QString formatLabel(ce::OutputFormat format) {
     switch (format) {
-    case ce::OutputFormat::markdown: return MainWindow::tr("Markdown");
-    case ce::OutputFormat::docx: return MainWindow::tr("Word (DOCX)");
-    case ce::OutputFormat::csv: return MainWindow::tr("CSV (tables)");
+    case ce::OutputFormat::markdown: return MainView::tr("Markdown");
+    case ce::OutputFormat::docx: return MainView::tr("Word (DOCX)");
+    case ce::OutputFormat::csv: return MainView::tr("CSV (tables)");
     }
     return {};
 }
 
 QString languageLabel(Language language) {
     switch (language) {
-    case Language::automatic: return MainWindow::tr("Automatic");
-    case Language::english: return MainWindow::tr("English");
-    case Language::spanish: return MainWindow::tr("Spanish");
+    case Language::automatic: return MainView::tr("Automatic");
+    case Language::english: return MainView::tr("English");
+    case Language::spanish: return MainView::tr("Spanish");
     }
     return {};
 }
@@ -91,7 +91,7 @@ void keepWidestWidth(QToolButton* button, const QStringList& texts) {
 
 }  // namespace
 
-MainWindow::MainWindow(session::ConversionSession& session, session::Settings& settings, WindowDialogs dialogs,
+MainView::MainView(session::ConversionSession& session, session::Settings& settings, WindowDialogs dialogs,
                        PreviewFactory preview, shell::ResourceBundle bundle, QWidget* parent)
     : QMainWindow(parent),
       session_(session),
@@ -110,11 +110,11 @@ MainWindow::MainWindow(session::ConversionSession& session, session::Settings& s
     split->setChildrenCollapsible(false);
     split->setHandleWidth(1);
     split->setStyleSheet(QStringLiteral("QSplitter::handle { background: #d6d6d8; }"));
-    sidebar_ = new Sidebar(session_, dialogs_, split);
+    sidebar_ = new SidebarView(session_, dialogs_, split);
     sidebar_->setMinimumWidth(240);
     sidebar_->setMaximumWidth(420);
     detail_ = new QStackedWidget(split);
-    dropZone_ = new DropZone(session_, dialogs_, std::move(bundle), detail_);
+    dropZone_ = new DropZoneView(session_, dialogs_, std::move(bundle), detail_);
     detail_->addWidget(dropZone_);
     split->addWidget(sidebar_);
     split->addWidget(detail_);
@@ -133,14 +133,14 @@ MainWindow::MainWindow(session::ConversionSession& session, session::Settings& s
     setAcceptDrops(true);
     qApp->installEventFilter(this);
 
-    connect(new SessionChanges(session_, this), &SessionChanges::changed, this, &MainWindow::refreshControls);
+    connect(new SessionChanges(session_, this), &SessionChanges::changed, this, &MainView::refreshControls);
     using S = session::ConversionSession;
-    connect(&session_, &S::itemsChanged, this, &MainWindow::refreshDetail);
-    connect(&session_, &S::selectionChanged, this, &MainWindow::refreshDetail);
-    connect(&session_, &S::exportRequestedChanged, this, &MainWindow::takeExportRequest);
+    connect(&session_, &S::itemsChanged, this, &MainView::refreshDetail);
+    connect(&session_, &S::selectionChanged, this, &MainView::refreshDetail);
+    connect(&session_, &S::exportRequestedChanged, this, &MainView::takeExportRequest);
     // Shown from a queued call, so an alert never opens inside the session's own update.
-    connect(&session_, &S::noticeChanged, this, &MainWindow::showNotice, Qt::QueuedConnection);
-    connect(&settings_, &session::Settings::scanLanguageChanged, this, &MainWindow::refreshControls);
+    connect(&session_, &S::noticeChanged, this, &MainView::showNotice, Qt::QueuedConnection);
+    connect(&settings_, &session::Settings::scanLanguageChanged, this, &MainView::refreshControls);
     connect(&settings_, &session::Settings::outputFormatChanged, this, [this] {
         refreshControls();
         if (auto* shown = qobject_cast<PreviewView*>(preview_)) shown->setFormat(settings_.outputFormat());
@@ -149,14 +149,14 @@ MainWindow::MainWindow(session::ConversionSession& session, session::Settings& s
     refreshDetail();
 }
 
-MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
+MainView::~MainView() { qApp->removeEventFilter(this); }
 
-QToolButton* MainWindow::formatButton(ce::OutputFormat format) const {
+QToolButton* MainView::formatButton(ce::OutputFormat format) const {
     const auto found = formatButtons_.find(format);
     return found == formatButtons_.end() ? nullptr : found->second;
 }
 
-void MainWindow::buildToolbar() {
+void MainView::buildToolbar() {
     auto* bar = addToolBar(tr("Toolbar"));
     bar->setObjectName(QStringLiteral("toolbar"));
     bar->setMovable(false);
@@ -167,8 +167,8 @@ void MainWindow::buildToolbar() {
 
     addButton_ = toolButton(tr("Add"), Symbol::plus, tr("Add PDFs, images or a folder"), bar);
     auto* addMenu = new QMenu(addButton_);
-    connect(addMenu->addAction(tr("Add Files…")), &QAction::triggered, this, &MainWindow::addFilesFromPanel);
-    connect(addMenu->addAction(tr("Add Folder…")), &QAction::triggered, this, &MainWindow::addFolderFromPanel);
+    connect(addMenu->addAction(tr("Add Files…")), &QAction::triggered, this, &MainView::addFilesFromPanel);
+    connect(addMenu->addAction(tr("Add Folder…")), &QAction::triggered, this, &MainView::addFolderFromPanel);
     addButton_->setMenu(addMenu);
     addButton_->setPopupMode(QToolButton::InstantPopup);
     bar->addWidget(addButton_);
@@ -231,15 +231,15 @@ void MainWindow::buildToolbar() {
     bar->addWidget(languageButton_);
 
     convertButton_ = toolButton(tr("Convert"), Symbol::play, tr("Convert the files in the list"), bar);
-    connect(convertButton_, &QToolButton::clicked, this, &MainWindow::convertOrStop);
+    connect(convertButton_, &QToolButton::clicked, this, &MainView::convertOrStop);
     bar->addWidget(convertButton_);
 
     exportButton_ = toolButton(tr("Export…"), Symbol::share, tr("Save the converted files in a folder"), bar);
-    connect(exportButton_, &QToolButton::clicked, this, &MainWindow::startExport);
+    connect(exportButton_, &QToolButton::clicked, this, &MainView::startExport);
     bar->addWidget(exportButton_);
 }
 
-session::DocumentItemPtr MainWindow::selectedItem() const {
+session::DocumentItemPtr MainView::selectedItem() const {
     const QSet<QUuid>& selection = session_.selection();
     for (const auto& item : session_.items()) {
         if (selection.contains(item->id())) return item;
@@ -247,24 +247,28 @@ session::DocumentItemPtr MainWindow::selectedItem() const {
     return nullptr;
 }
 
-std::optional<PreviewRules::PageNavigation> MainWindow::pageNavigation() const {
+std::optional<PreviewRules::PageNavigation> MainView::pageNavigation() const {
     if (const auto* shown = qobject_cast<const PreviewView*>(preview_)) return shown->navigation();
     return std::nullopt;
 }
 
-void MainWindow::previousPage() {
+void MainView::previousPage() {
     if (auto* shown = qobject_cast<PreviewView*>(preview_)) shown->previousPage();
 }
 
-void MainWindow::nextPage() {
+void MainView::nextPage() {
     if (auto* shown = qobject_cast<PreviewView*>(preview_)) shown->nextPage();
 }
 
-void MainWindow::addFilesFromPanel() { session_.addFiles(dialogs_.chooseFilesToAdd()); }
+void MainView::switchOutputView() {
+    if (auto* shown = qobject_cast<PreviewView*>(preview_)) shown->switchOutputView();
+}
 
-void MainWindow::addFolderFromPanel() { session_.addFiles(dialogs_.chooseFolderToAdd()); }
+void MainView::addFilesFromPanel() { session_.addFiles(dialogs_.chooseFilesToAdd()); }
 
-void MainWindow::convertOrStop() {
+void MainView::addFolderFromPanel() { session_.addFiles(dialogs_.chooseFolderToAdd()); }
+
+void MainView::convertOrStop() {
     if (session_.isConverting()) {
         session_.cancelRun();
     } else {
@@ -272,9 +276,9 @@ void MainWindow::convertOrStop() {
     }
 }
 
-void MainWindow::startExport() { exportFlow_->start(); }
+void MainView::startExport() { exportFlow_->start(); }
 
-void MainWindow::refreshControls() {
+void MainView::refreshControls() {
     const ce::OutputFormat format = settings_.outputFormat();
     for (const auto& [value, button] : formatButtons_) button->setChecked(value == format);
 
@@ -296,7 +300,7 @@ void MainWindow::refreshControls() {
     exportButton_->setEnabled(session_.canExport());
 }
 
-void MainWindow::refreshDetail() {
+void MainView::refreshDetail() {
     const session::DocumentItemPtr item = selectedItem();
     const QUuid shown = item ? item->id() : QUuid();
     if (shown == previewItem_ && (item == nullptr) == (preview_ == nullptr)) return;
@@ -309,7 +313,7 @@ void MainWindow::refreshDetail() {
     if (item) {
         preview_ = makePreview_(item, detail_);
         if (auto* shown = qobject_cast<PreviewView*>(preview_)) {
-            connect(shown, &PreviewView::navigationChanged, this, &MainWindow::detailChanged);
+            connect(shown, &PreviewView::navigationChanged, this, &MainView::detailChanged);
         }
         detail_->addWidget(preview_);
         detail_->setCurrentWidget(preview_);
@@ -319,7 +323,7 @@ void MainWindow::refreshDetail() {
     emit detailChanged();
 }
 
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+bool MainView::eventFilter(QObject* watched, QEvent* event) {
     if (!isDragEvent(event->type())) return QMainWindow::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return QMainWindow::eventFilter(watched, event);
@@ -351,14 +355,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-void MainWindow::setDropTargeted(bool targeted) {
+void MainView::setDropTargeted(bool targeted) {
     if (targeted == dropTargeted_) return;
     dropTargeted_ = targeted;
     highlight_->setVisible(targeted);
     if (targeted) highlight_->raise();
 }
 
-void MainWindow::showEvent(QShowEvent* event) {
+void MainView::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (shownOnce_) return;
     shownOnce_ = true;
@@ -368,17 +372,17 @@ void MainWindow::showEvent(QShowEvent* event) {
                                       languageLabel(Language::spanish)});
     // A request made before the window was there, and a notice raised meanwhile, are taken
     // up once the window is on screen.
-    QMetaObject::invokeMethod(this, &MainWindow::takeExportRequest, Qt::QueuedConnection);
-    QMetaObject::invokeMethod(this, &MainWindow::showNotice, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &MainView::takeExportRequest, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &MainView::showNotice, Qt::QueuedConnection);
 }
 
-void MainWindow::takeExportRequest() {
+void MainView::takeExportRequest() {
     if (!session_.exportRequested() || !shownOnce_) return;
     session_.setExportRequested(false);
     startExport();
 }
 
-void MainWindow::showNotice() {
+void MainView::showNotice() {
     const auto& notice = session_.notice();
     if (!notice || notice->id == noticeOnScreen_ || !shownOnce_) return;
     noticeOnScreen_ = notice->id;

@@ -1,4 +1,4 @@
-#include "DropZone.h"
+#include "DropZoneView.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,7 +13,7 @@
 
 namespace windows {
 
-DropZone::DropZone(session::ConversionSession& session, const WindowDialogs& dialogs, shell::ResourceBundle bundle,
+DropZoneView::DropZoneView(session::ConversionSession& session, const WindowDialogs& dialogs, shell::ResourceBundle bundle,
                    QWidget* parent)
     : QWidget(parent),
       addFiles_(new QPushButton(tr("Add Files…"), this)),
@@ -55,7 +55,7 @@ DropZone::DropZone(session::ConversionSession& session, const WindowDialogs& dia
             [&session, &dialogs] { session.addFiles(dialogs.chooseFolderToAdd()); });
 }
 
-void DropZone::paintEvent(QPaintEvent*) {
+void DropZoneView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const double lineWidth = 2;

@@ -9,7 +9,7 @@
 
 #include "FileRow.h"
 #include "ViewStyle.h"
-#include "windows/Sidebar.h"
+#include "windows/SidebarView.h"
 #include "WindowFixture.h"
 
 namespace windowtests {
@@ -20,7 +20,7 @@ using State = session::DocumentItem::State;
 class SidebarTest : public WindowFixture {
 protected:
     SidebarTest() {
-        sidebar = std::make_unique<windows::Sidebar>(*session, dialogs);
+        sidebar = std::make_unique<windows::SidebarView>(*session, dialogs);
         sidebar->resize(290, 600);
         sidebar->show();
     }
@@ -35,7 +35,7 @@ protected:
         return menu->actions();
     }
 
-    std::unique_ptr<windows::Sidebar> sidebar;
+    std::unique_ptr<windows::SidebarView> sidebar;
     std::unique_ptr<QMenu> menu;
 };
 
@@ -97,6 +97,17 @@ TEST_F(SidebarTest, RunningRowsCannotBeRemovedFromTheirMenuAndSamplesCannotBeSho
     EXPECT_TRUE(actions[1]->isEnabled());
 }
 
+TEST_F(SidebarTest, StoppedRowLosesTheProgressBarsHeightAtOnce) {
+    const auto items = add({QStringLiteral("a.pdf"), QStringLiteral("b.pdf")});
+    items[0]->setState(State::converting(1, 3));
+    settle();
+    const int converting = sidebar->list()->item(0)->sizeHint().height();
+    items[0]->setState(State::cancelled());
+    items[1]->setState(State::cancelled());
+    EXPECT_EQ(sidebar->list()->item(0)->sizeHint().height(), sidebar->list()->item(1)->sizeHint().height());
+    EXPECT_LT(sidebar->list()->item(0)->sizeHint().height(), converting);
+}
+
 TEST_F(SidebarTest, DeletePassesTheWholeSelection) {
     const auto items = add({QStringLiteral("a.pdf"), QStringLiteral("b.pdf")});
     convert(items[1]);
@@ -142,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, RemovalAnswerTest,
 TEST_F(SidebarTest, SelectionIsTheAccentOnlyInTheActiveWindow) {
     // Inside a window, as in the main window.
     QWidget window;
-    auto* inside = new windows::Sidebar(*session, dialogs, &window);
+    auto* inside = new windows::SidebarView(*session, dialogs, &window);
     inside->resize(290, 600);
     window.resize(290, 600);
     window.show();

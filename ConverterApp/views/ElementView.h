@@ -10,7 +10,7 @@
 
 #include "EngineTypes.h"
 
-namespace ElementContent {
+namespace ElementView {
 
 inline constexpr double maxPictureWidth = 520;
 
@@ -20,4 +20,4 @@ double pictureMaxWidth(const ce::DocElement& element);
 QWidget* make(const ce::DocElement& element, const ce::ConvertedPage& page, const std::optional<std::string>& listLabel,
               QWidget* parent);
 
-}  // namespace ElementContent
+}  // namespace ElementView

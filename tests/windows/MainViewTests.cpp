@@ -10,10 +10,10 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "windows/DropZone.h"
+#include "windows/DropZoneView.h"
 #include "windows/ExportFlow.h"
-#include "windows/MainWindow.h"
-#include "windows/Sidebar.h"
+#include "windows/MainView.h"
+#include "windows/SidebarView.h"
 #include "WindowFixture.h"
 
 namespace windowtests {
@@ -26,7 +26,7 @@ class MainWindowTest : public WindowFixture {
 protected:
     MainWindowTest() {
         // The preview stands in for the real one: a text view, which takes drops of its own.
-        window = std::make_unique<windows::MainWindow>(
+        window = std::make_unique<windows::MainView>(
             *session, *settings, dialogs,
             [](const session::DocumentItemPtr& item, QWidget* parent) {
                 auto* text = new QPlainTextEdit(item->url().fileName(), parent);
@@ -51,7 +51,7 @@ protected:
         QCoreApplication::sendEvent(target, &dropped);
     }
 
-    std::unique_ptr<windows::MainWindow> window;
+    std::unique_ptr<windows::MainView> window;
     bool dragWasTargeted = false;
 };
 
@@ -293,7 +293,7 @@ TEST_F(ExportFlowTest, RequestMadeBeforeTheWindowIsTakenUpWhenItAppears) {
     window.reset();
     log->exportFolder.reset();
     session->setExportRequested(true);
-    window = std::make_unique<windows::MainWindow>(*session, *settings, dialogs, nullptr, shell::ResourceBundle{});
+    window = std::make_unique<windows::MainView>(*session, *settings, dialogs, nullptr, shell::ResourceBundle{});
     EXPECT_EQ(log->exportPanels, 0);
     window->show();
     settle();
