@@ -197,10 +197,14 @@ void MainView::buildToolbar() {
                                    ? QStringLiteral("border-top-right-radius: 5px; border-bottom-right-radius: 5px;")
                                    : QString();
         segment->setStyleSheet(
+            // The selected format is filled with the accent colour, as segmented controls show their
+            // choice; the focused segment takes an accent frame.
             QStringLiteral("QToolButton { border: 1px solid #c4c4c8; %1 padding: 3px 12px; background: #fbfbfb; "
                            "margin-left: %2px; }"
-                           "QToolButton:checked { background: #ffffff; color: #000000; font-weight: bold; "
-                           "border-color: #a0a0a6; }")
+                           "QToolButton:checked { background: palette(highlight); color: palette(highlighted-text); "
+                           "border-color: palette(highlight); }"
+                           "QToolButton:focus { border: 2px solid palette(highlight); padding: 2px 11px; }"
+                           "QToolButton:checked:focus { border: 2px solid palette(dark); }")
                 .arg(radius)
                 .arg(i == 0 ? 0 : -1));
         group->addButton(segment);

@@ -113,6 +113,27 @@ TEST_F(MainWindowTest, ToolbarFollowsTheSessionAndTheStoredChoices) {
     EXPECT_FALSE(window->formatButton(ce::OutputFormat::csv)->isChecked());
 }
 
+// The selected output format stands out by its fill, not only by its type.
+TEST_F(MainWindowTest, SelectedFormatSegmentIsClearlyFilled) {
+    settings->setOutputFormat(ce::OutputFormat::docx);
+    settle();
+    const auto meanColour = [](QWidget* segment) {
+        const QImage image = segment->grab().toImage();
+        double sum = 0;
+        int n = 0;
+        for (int y = image.height() / 4; y < image.height() * 3 / 4; ++y) {
+            for (int x = 3; x < image.width() - 3; ++x) {
+                sum += qGray(image.pixel(x, y));
+                ++n;
+            }
+        }
+        return sum / n;
+    };
+    const double selected = meanColour(window->formatButton(ce::OutputFormat::docx));
+    const double other = meanColour(window->formatButton(ce::OutputFormat::csv));
+    EXPECT_GT(other - selected, 40) << "selected " << selected << ", unselected " << other;
+}
+
 TEST_F(MainWindowTest, ADropOverAnyPaneIsOneAddition) {
     const QList<QUrl> files = {file(QStringLiteral("a.pdf")), file(QStringLiteral("b.png")),
                                QUrl::fromLocalFile(dir.path())};
