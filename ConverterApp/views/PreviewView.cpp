@@ -75,6 +75,13 @@ QToolButton* segment(QWidget* parent, const QString& text) {
     button->setCheckable(true);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setFocusPolicy(Qt::TabFocus);
+    // The chosen view is filled with the accent colour; a focused segment takes an accent frame.
+    button->setStyleSheet(
+        QStringLiteral("QToolButton { border: 1px solid #c4c4c8; padding: 2px 8px; background: #fbfbfb; }"
+                       "QToolButton:checked { background: palette(highlight); color: palette(highlighted-text); "
+                       "border-color: palette(highlight); }"
+                       "QToolButton:focus { border: 2px solid palette(highlight); padding: 1px 7px; }"
+                       "QToolButton:checked:focus { border: 2px solid palette(dark); }"));
     return button;
 }
 
