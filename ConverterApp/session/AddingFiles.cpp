@@ -2,7 +2,8 @@
 // the notice about what was skipped, the one model warm-up, and the page counts.
 #include "session/ConversionSession.h"
 
-#include <QHash>
+#include <map>
+#include <string>
 
 #include "core/ConversionError.h"
 #include "session/FileGathering.h"
@@ -12,8 +13,8 @@ namespace session {
 
 void ConversionSession::addFiles(const QList<QUrl>& urls, bool isSample) {
     if (closed_) return;
-    QStringList paths;
-    for (const QUrl& url : urls) paths.append(url.isLocalFile() ? url.toLocalFile() : QString());
+    std::vector<std::filesystem::path> paths;
+    for (const QUrl& url : urls) paths.push_back(Paths::toPath(url));
     executor_->start(Work::gathering, [this, paths, isSample](const Executor::Post&) -> Executor::MainJob {
         auto gathered = std::make_shared<const FileGathering::Gathered>(FileGathering::gather(paths));
         return [this, gathered, isSample] { mergeGatheredFiles(*gathered, isSample); };
@@ -21,21 +22,22 @@ void ConversionSession::addFiles(const QList<QUrl>& urls, bool isSample) {
 }
 
 void ConversionSession::mergeGatheredFiles(const FileGathering::Gathered& gathered, bool isSample) {
-    QHash<QString, DocumentItemPtr> listed;
-    for (const auto& item : items_) listed.insert(FileGathering::standardizedPath(item->url().toLocalFile()), item);
+    std::map<std::string, DocumentItemPtr> listed;
+    for (const auto& item : items_) listed[FileGathering::standardizedPath(Paths::toPath(item->url()))] = item;
 
     std::vector<DocumentItemPtr> list = items_;
     QSet<QUuid> selection = selection_;
     std::vector<DocumentItemPtr> added;
     for (const auto& file : gathered.files) {
-        const QString key = FileGathering::standardizedPath(file.path);
-        if (const DocumentItemPtr existing = listed.value(key)) {
+        const std::string key = FileGathering::standardizedPath(file.path);
+        if (const auto found = listed.find(key); found != listed.end()) {
+            const DocumentItemPtr existing = found->second;
             if (!existing->state().is(DocumentItem::State::Kind::failed) || existing->result()) continue;
             std::erase_if(list, [&](const auto& item) { return item->id() == existing->id(); });
             selection.remove(existing->id());
         }
-        auto item = std::make_shared<DocumentItem>(QUrl::fromLocalFile(file.path), file.folder, isSample);
-        listed.insert(key, item);
+        auto item = std::make_shared<DocumentItem>(Paths::toUrl(file.path), file.folder, isSample);
+        listed[key] = item;
         added.push_back(item);
     }
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "output/ResultExport.h"
 #include "session/FileNames.h"
 
 namespace session::ExportPlanner {
@@ -13,10 +14,16 @@ Target makeTarget(const Source& source, const QString& exportFolder, State& stat
     const QString base = FileNames::baseName(fileName);
     std::set<QString>& taken = state[directory.toLower()];
 
-    QString chosen = base;
+    // Every candidate is cut to fit the file-name limit before it is compared, so names
+    // cut alike still come out distinct.
+    const std::string utf8Base = base.toStdString();
+    const auto fitted = [&](const QString& suffix) {
+        return QString::fromStdString(ce::ResultExport::fittedBaseName(utf8Base, suffix.toStdString()));
+    };
+    QString chosen = fitted({});
     if (taken.contains(chosen.toLower())) {
-        chosen = base + QStringLiteral(" (") + FileNames::extension(fileName).toLower() + QLatin1Char(')');
-        for (int n = 2; taken.contains(chosen.toLower()); ++n) chosen = base + QLatin1Char(' ') + QString::number(n);
+        chosen = fitted(QStringLiteral(" (") + FileNames::extension(fileName).toLower() + QLatin1Char(')'));
+        for (int n = 2; taken.contains(chosen.toLower()); ++n) chosen = fitted(QLatin1Char(' ') + QString::number(n));
     }
     taken.insert(chosen.toLower());
     return {directory, chosen};

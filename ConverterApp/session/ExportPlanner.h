@@ -2,7 +2,8 @@
 // written. A document added from a folder keeps its sub-folder below the export folder;
 // within one target folder (compared without regard to case) the first document keeps its
 // base name, a later one whose name is taken gets "base (ext)" and then "base 2",
-// "base 3", ... Pure computation: no file is looked at.
+// "base 3", ... A name that would make an output name too long for the file system is
+// cut, keeping the distinguishing ending. Pure computation: no file is looked at.
 #pragma once
 
 #include <QString>

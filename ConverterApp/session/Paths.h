@@ -1,7 +1,10 @@
-// Conversions between Qt's file names and the engine's paths, byte for byte in the file
-// system's encoding, so names that are not valid UTF-8 survive the trip.
+// Conversions between Qt's file names and URLs and the engine's paths, byte for byte in
+// the file system's encoding, so names that are not valid UTF-8 survive the trip. A file
+// URL keeps such bytes percent-encoded; only its decoded text (QUrl::fileName(),
+// toLocalFile()) shows them as replacement characters, which is for display alone.
 #pragma once
 
+#include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <QUrl>
@@ -14,7 +17,17 @@ inline std::filesystem::path toPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-inline std::filesystem::path toPath(const QUrl& url) { return toPath(url.toLocalFile()); }
+// The file system's bytes of a local file URL; an empty path for any other URL.
+inline std::filesystem::path toPath(const QUrl& url) {
+    if (!url.isLocalFile()) return {};
+    return std::filesystem::path(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
+}
+
+// A local file URL holding the path's bytes as they are.
+inline QUrl toUrl(const std::filesystem::path& path) {
+    return QUrl::fromEncoded("file://" + QByteArray::fromStdString(path.string()).toPercentEncoding("/"),
+                             QUrl::StrictMode);
+}
 
 inline QString fromPath(const std::filesystem::path& path) {
     return QFile::decodeName(QByteArray::fromStdString(path.string()));

@@ -6,9 +6,12 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <system_error>
+
+#include "output/FileNameLength.h"
 
 namespace ce::AtomicFile {
 
@@ -26,7 +29,11 @@ int openTemporary(const std::filesystem::path& target, std::filesystem::path& te
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[48];
         std::snprintf(suffix, sizeof suffix, ".%s-%08x%08x", kind, random(), random());
-        temporary = target.parent_path() / ("." + target.filename().string() + suffix);
+        // The target's name is cut where needed so that the temporary's name stays
+        // within the file-name limit too.
+        const std::string name = target.filename().string();
+        const std::size_t room = FileNameLength::maximumBytes - 1 - std::strlen(suffix);
+        temporary = target.parent_path() / ("." + std::string(FileNameLength::prefix(name, room)) + suffix);
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) return fd;
         if (errno != EEXIST) fail("cannot create file", target, errno);

@@ -1,6 +1,9 @@
 #include "output/ResultExport.h"
 
+#include <limits>
+
 #include "output/AtomicFile.h"
+#include "output/FileNameLength.h"
 
 namespace ce::ResultExport {
 
@@ -47,9 +50,20 @@ MarkdownExporter::ImagePath imagePaths(const ConvertedPage& page, const std::str
 
 std::string imageFolderName(const std::string& base) { return base + "-images"; }
 
+// The longest ending any output name adds to the base: the CSV name of the largest table number.
+const std::size_t longestEnding =
+    std::string_view("-table-").size() + std::to_string(std::numeric_limits<int>::max()).size() +
+    std::string_view(".csv").size();
+
 }  // namespace
 
 std::string baseName(const ConversionResult& result) { return result.source.stem().string(); }
+
+std::string fittedBaseName(std::string_view base, std::string_view suffix) {
+    const std::size_t room = FileNameLength::maximumBytes - longestEnding;
+    const std::size_t kept = room > suffix.size() ? room - suffix.size() : 0;
+    return std::string(FileNameLength::prefix(base, kept)).append(suffix);
+}
 
 std::vector<DocumentTable> tables(const ConversionResult& result) {
     std::vector<DocumentTable> out;

@@ -7,6 +7,8 @@
 //   DOCX file       base.docx
 //   CSV of table n  base-table-<n>.csv
 // Wherever `baseName` is optional, a missing value means baseName(result).
+// Export base names are made with fittedBaseName, so that every one of these names fits
+// in a file name.
 #pragma once
 
 #include <filesystem>
@@ -42,6 +44,12 @@ std::string imageFileName(int page, const DocElement& element);
 
 std::string csvFileName(const ConversionResult& result, int table,
                         const std::optional<std::string>& baseName = std::nullopt);
+
+// `base` followed by `suffix` (a distinguishing ending such as " (pdf)" or " 2"), with
+// `base` cut on a character boundary where needed so that the longest name an export
+// builds from the result ("-table-" and the largest table number, ".csv") stays within
+// the file-name limit. Names that fit are returned unchanged.
+std::string fittedBaseName(std::string_view base, std::string_view suffix = {});
 
 // One file per table, in table order.
 std::vector<CSVFile> csvFiles(const ConversionResult& result, const CSVWriter::Options& options,

@@ -97,6 +97,62 @@ TEST(ResultExportTest, PercentEncodingForLinks) {
     EXPECT_EQ(ResultExport::percentEncodedPathComponent("ñ#%[];?"), "%C3%B1%23%25%5B%5D%3B%3F");
 }
 
+struct FitCase {
+    std::string name;
+    std::string base;
+    std::string suffix;
+    std::string fitted;
+};
+
+void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
+
+std::string repeated(std::string_view piece, std::size_t times) {
+    std::string out;
+    for (std::size_t k = 0; k < times; ++k) out += piece;
+    return out;
+}
+
+class FittedBaseNames : public ::testing::TestWithParam<FitCase> {};
+
+// The longest CSV name ("-table-2147483647.csv", 21 bytes) leaves 234 bytes for the base
+// and its distinguishing ending.
+TEST_P(FittedBaseNames, KeepTheEndingAndCutOnACharacterBoundary) {
+    const FitCase& c = GetParam();
+    const std::string fitted = ResultExport::fittedBaseName(c.base, c.suffix);
+    EXPECT_EQ(fitted, c.fitted);
+    EXPECT_LE((fitted + "-table-2147483647.csv").size(), 255u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, FittedBaseNames,
+    ::testing::Values(FitCase{"shortNameStays", "report", " (pdf)", "report (pdf)"},
+                      FitCase{"longestThatFits", std::string(234, 'a'), "", std::string(234, 'a')},
+                      FitCase{"asciiCut", std::string(247, 'a'), "", std::string(234, 'a')},
+                      FitCase{"endingKept", std::string(247, 'a'), " (pdf)", std::string(228, 'a') + " (pdf)"},
+                      FitCase{"numberKept", std::string(247, 'a'), " 12", std::string(231, 'a') + " 12"},
+                      FitCase{"twoByteCharactersNotSplit", "x" + repeated("é", 130), "", "x" + repeated("é", 116)},
+                      FitCase{"threeByteCharactersNotSplit", "a" + repeated("日", 100), " 2",
+                              "a" + repeated("日", 77) + " 2"},
+                      FitCase{"fourByteCharactersNotSplit", repeated("😀", 70), "", repeated("😀", 58)},
+                      FitCase{"bytesThatAreNotUTF8", std::string(240, '\xE9'), "", std::string(234, '\xE9')}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(ResultExportTest, WritesEveryFormatForALongSourceName) {
+    ScratchFolder folder;
+    const std::string source = std::string(240, 'r') + "-éé.pdf";  // 251 characters, 253 bytes
+    const ConversionResult r = sampleResult(source);
+    const std::string base = ResultExport::fittedBaseName(ResultExport::baseName(r));
+    for (const OutputFormat format : {OutputFormat::markdown, OutputFormat::docx, OutputFormat::csv}) {
+        const auto written = ResultExport::write(r, format, folder.path(), base, {});
+        ASSERT_FALSE(written.empty());
+        for (const auto& file : written) EXPECT_TRUE(std::filesystem::is_regular_file(file)) << file;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder.path() / (base + "-images")));
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        EXPECT_LE(entry.path().filename().string().size(), 255u);
+    }
+}
+
 TEST(AtomicFileTest, ReplacesWholeFilesAndLeavesNothingBehindOnFailure) {
     ScratchFolder folder;
     const auto target = folder.path() / "out.md";
@@ -114,6 +170,13 @@ TEST(AtomicFileTest, ReplacesWholeFilesAndLeavesNothingBehindOnFailure) {
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"busy.md", "out.md"}));
+}
+
+TEST(AtomicFileTest, WritesANameOfTheLongestLength) {
+    ScratchFolder folder;
+    const auto target = folder.path() / (std::string(250, 'n') + ".docx");
+    AtomicFile::write(target, "x");
+    EXPECT_EQ(readFile(target), "x");
 }
 
 TEST(AtomicFileTest, NewFilesHonourTheUmask) {

@@ -84,4 +84,23 @@ INSTANTIATE_TEST_SUITE_P(
         PlanCase{"lastExtensionOnly", {{"a.b.pdf", ""}, {"a.b.png", ""}}, {{"", "a.b"}, {"", "a.b (png)"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Names too long for the file system once an output ending is added are cut, keeping the
+// distinguishing ending, and names cut alike still come out distinct.
+TEST(ExportPlanner, LongNamesAreCutAndStayDistinct) {
+    const QString shared(240, QLatin1Char('a'));
+    const QString accents = QStringLiteral("x") + QString(130, QChar(0xE9));  // 261 bytes as UTF-8
+    const std::vector<ExportPlanner::Source> sources{
+        {QUrl::fromLocalFile("/in/" + shared + "1.pdf"), {}},
+        {QUrl::fromLocalFile("/in/" + shared + "2.pdf"), {}},
+        {QUrl::fromLocalFile("/in/" + shared + "3.pdf"), {}},
+        {QUrl::fromLocalFile("/in/" + accents + ".pdf"), {}},
+    };
+    const auto targets = ExportPlanner::plan(sources, QStringLiteral("/out"));
+    ASSERT_EQ(targets.size(), 4u);
+    EXPECT_EQ(targets[0].baseName, QString(234, QLatin1Char('a')));
+    EXPECT_EQ(targets[1].baseName, QString(228, QLatin1Char('a')) + QStringLiteral(" (pdf)"));
+    EXPECT_EQ(targets[2].baseName, QString(232, QLatin1Char('a')) + QStringLiteral(" 2"));
+    EXPECT_EQ(targets[3].baseName, QStringLiteral("x") + QString(116, QChar(0xE9)));
+}
+
 }  // namespace

@@ -99,6 +99,25 @@ TEST(DocumentConvert, DocumentsOfTheSameBaseNameAreNamedApart) {
     EXPECT_NE(contents(tree / "in" / "Report.md").find("Charlie"), std::string::npos) << walked.output;
 }
 
+TEST(DocumentConvert, LongFileNamesAreWrittenUnderShortenedNames) {
+    const ScratchFolder folder;
+    const std::string shared(247, 'L');  // with ".pdf", file names of 251 characters
+    fs::create_directories(folder.path() / "in");
+    const auto first = folder.write("in/" + shared + ".pdf", textPDF("Alpha quarterly figures"));
+    fs::create_directories(folder.path() / "in" / "B");
+    const auto second = folder.write("in/B/" + shared + ".pdf", textPDF("Bravo yearly summary"));
+    for (const std::string format : {"markdown", "docx"}) {
+        const fs::path out = folder.path() / format;
+        const DriverRun run =
+            convert("--format " + format + " --out " + quoted(out) + " " + quoted(first) + " " + quoted(second));
+        EXPECT_EQ(run.status, 0) << run.output;
+        const std::string extension = format == "markdown" ? ".md" : ".docx";
+        EXPECT_TRUE(fs::is_regular_file(out / (std::string(234, 'L') + extension))) << run.output;
+        EXPECT_TRUE(fs::is_regular_file(out / (std::string(228, 'L') + " (pdf)" + extension))) << run.output;
+    }
+    EXPECT_NE(contents(folder.path() / "markdown" / (std::string(234, 'L') + ".md")).find("Alpha"), std::string::npos);
+}
+
 TEST(DocumentConvert, PathsItCannotReadAreReportedNotFatal) {
     const ScratchFolder folder;
     fs::create_symlink("loop", folder.path() / "loop");

@@ -6,6 +6,7 @@
 #include <unicode/locid.h>
 
 #include "core/Unicode.h"
+#include "output/ResultExport.h"
 
 namespace OutputPlan {
 
@@ -25,12 +26,15 @@ std::vector<Target> plan(const std::vector<Source>& sources, const std::filesyst
             (source.folder.empty() ? outputFolder : outputFolder / source.folder).lexically_normal();
         std::set<std::string>& names = taken[lowered(directory.string())];
         const std::string base = source.file.stem().string();
-        std::string chosen = base;
+        // Every candidate is cut to fit the file-name limit before it is compared, so
+        // names cut alike still come out distinct.
+        std::string chosen = ce::ResultExport::fittedBaseName(base);
         if (names.contains(lowered(chosen))) {
             std::string extension = source.file.extension().string();
             if (!extension.empty()) extension.erase(0, 1);
-            chosen = base + " (" + lowered(extension) + ")";
-            for (int n = 2; names.contains(lowered(chosen)); ++n) chosen = base + " " + std::to_string(n);
+            chosen = ce::ResultExport::fittedBaseName(base, " (" + lowered(extension) + ")");
+            for (int n = 2; names.contains(lowered(chosen)); ++n)
+                chosen = ce::ResultExport::fittedBaseName(base, " " + std::to_string(n));
         }
         names.insert(lowered(chosen));
         targets.push_back({directory, chosen});

@@ -3,7 +3,8 @@
 // folder keeps its sub-folder (the given folder's name first) below the output folder,
 // and within one target folder (compared without regard to case) the first document
 // keeps its base name while a later one whose name is taken gets "base (ext)", then
-// "base 2", "base 3", ... Pure computation: no file is looked at.
+// "base 2", "base 3", ... A name that would make an output name too long for the file
+// system is cut, keeping the distinguishing ending. Pure computation: no file is looked at.
 #pragma once
 
 #include <filesystem>
