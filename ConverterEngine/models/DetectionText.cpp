@@ -14,6 +14,14 @@ namespace ce::DetectionText {
 
 bool fromTextLayer(const TextCell& line) { return !line.fromOCR && !isBlank(line.text) && line.bbox.area() > 0; }
 
+std::vector<const TextCell*> textLayerLines(const std::vector<TextCell>& lines) {
+    std::vector<const TextCell*> layer;
+    for (const TextCell& line : lines) {
+        if (fromTextLayer(line)) layer.push_back(&line);
+    }
+    return layer;
+}
+
 std::vector<const TextCell*> linesIn(const BBox& box, const std::vector<TextCell>& lines, double minShareInside) {
     std::vector<const TextCell*> inside;
     for (const TextCell& line : lines) {

@@ -15,6 +15,9 @@ namespace ce::DetectionText {
 // Whether the line comes from the text layer and holds visible text in a box of some area.
 bool fromTextLayer(const TextCell& line);
 
+// The page's text-layer lines, in their order.
+std::vector<const TextCell*> textLayerLines(const std::vector<TextCell>& lines);
+
 // The text-layer lines of which at least minShareInside of the area lies in the box, in
 // their order.
 std::vector<const TextCell*> linesIn(const BBox& box, const std::vector<TextCell>& lines, double minShareInside);

@@ -202,10 +202,7 @@ Cluster regionOf(DocLabel label, const std::vector<const TextCell*>& lines, cons
 
 std::vector<Cluster> relabelled(std::vector<Cluster> detections, const std::vector<TextCell>& lines,
                                 const Options& options) {
-    std::vector<const TextCell*> pageLines;
-    for (const TextCell& line : lines) {
-        if (fromTextLayer(line)) pageLines.push_back(&line);
-    }
+    const std::vector<const TextCell*> pageLines = DetectionText::textLayerLines(lines);
     if (pageLines.empty()) return detections;
     const double bodyHeight = medianHeight(pageLines);
     int nextID = 0;

@@ -27,10 +27,7 @@ bool holdsPageNumber(const std::vector<const TextCell*>& lines) {
 
 std::vector<Cluster> relabelled(std::vector<Cluster> detections, const std::vector<TextCell>& lines,
                                 const Options& options) {
-    std::vector<const TextCell*> pageLines;
-    for (const TextCell& line : lines) {
-        if (DetectionText::fromTextLayer(line)) pageLines.push_back(&line);
-    }
+    const std::vector<const TextCell*> pageLines = DetectionText::textLayerLines(lines);
     if (pageLines.empty()) return detections;
     const double pageMedian = DetectionText::medianHeight(pageLines);
     const double pageTallest = tallest(pageLines);

@@ -62,10 +62,7 @@ bool heldBy(const TextCell& line, const Cluster& detection, double minShareInsid
 
 std::vector<Cluster> joined(std::vector<Cluster> detections, const std::vector<TextCell>& lines,
                             const Options& options) {
-    std::vector<const TextCell*> pageLines;
-    for (const TextCell& line : lines) {
-        if (DetectionText::fromTextLayer(line)) pageLines.push_back(&line);
-    }
+    const std::vector<const TextCell*> pageLines = DetectionText::textLayerLines(lines);
     if (pageLines.empty()) return detections;
     const double pageMedian = DetectionText::medianHeight(pageLines);
 
