@@ -148,6 +148,12 @@ std::vector<TextCell> wordCells(const PageTextView& view, const Flattening& flat
     const int n = static_cast<int>(text.size());
     auto inWord = [&](int p) { return repair.drop.count(p) || U16_IS_SURROGATE(text[p]) || !u_isUWhiteSpace(text[p]); };
 
+    std::vector<bool> sideways(text.size(), false);  // per position: on a sideways line
+    for (const PageTextView::Line& line : view.lines) {
+        if (!line.sideways) continue;
+        for (const Range& r : line.ranges)
+            if (view.isValid(r)) std::fill_n(sideways.begin() + r.location, r.length, true);
+    }
     std::vector<TextCell> words;
     std::map<int, int> wordAt;  // first and last position of every word -> its number
     for (int i = 0; i < n;) {
@@ -160,7 +166,7 @@ std::vector<TextCell> wordCells(const PageTextView& view, const Flattening& flat
         const int e = i;
         const auto bounds = view.bounds(s, e);
         if (!bounds) continue;
-        const Rect box = flattening.apply(*bounds);
+        const Rect box = flattening.apply(*bounds, sideways[static_cast<std::size_t>(s)]);
         if (!box.hasArea()) continue;
         std::u16string word;
         for (int p = s; p < e; ++p)
@@ -220,6 +226,7 @@ std::vector<Piece> pieces(const PageTextView& view) {
         }
         if (!hasText || !bounds || !bounds->hasArea()) continue;
         piece.bounds = *bounds;
+        piece.sideways = line.sideways;
         out.push_back(std::move(piece));
     }
     return out;
@@ -230,16 +237,17 @@ Flattening flattening(std::span<const Piece> pieces, int rotation) {
     out.quarterTurned = normalisedRotation(rotation) % 180 != 0;
     if (pieces.empty()) return out;
     std::vector<double> heights;
-    for (const Piece& p : pieces) heights.push_back(out.quarterTurned ? p.bounds.width() : p.bounds.height());
+    for (const Piece& p : pieces)
+        heights.push_back(out.quarterTurned != p.sideways ? p.bounds.width() : p.bounds.height());
     std::sort(heights.begin(), heights.end());
     out.typical = heights[heights.size() / 4];
     return out;
 }
 
-Rect Flattening::apply(const Rect& rect) const {
+Rect Flattening::apply(const Rect& rect, bool sideways) const {
     if (!typical) return rect;
     const double t = *typical;
-    if (quarterTurned) {
+    if (quarterTurned != sideways) {
         if (!(rect.width() > 3 * t)) return rect;
         const double mid = (rect.minX + rect.maxX) * 0.5;
         return {mid - t / 2, rect.minY, mid - t / 2 + t, rect.maxY};
@@ -255,12 +263,19 @@ Groups lineGroups(std::span<const Piece> pieces, bool unrotated) {
         const Rect& p = pieces[number].bounds;
         bool placed = false;
         const std::size_t oldest = groups.size() > groupLookBack ? groups.size() - groupLookBack : 0;
-        for (std::size_t g = groups.size(); unrotated && g > oldest && !placed; --g) {
+        // The lines of a paragraph drawn sideways lie side by side along their length,
+        // which the baseline test would take for pieces of one line.
+        const bool mayJoin = unrotated && !pieces[number].sideways;
+        for (std::size_t g = groups.size(); mayJoin && g > oldest && !placed; --g) {
             std::vector<int>& group = groups[g - 1];
             bool fits = true;
             double nearest = INFINITY;
             for (int member : group) {
                 const Rect& q = pieces[member].bounds;
+                if (pieces[member].sideways) {
+                    fits = false;
+                    break;
+                }
                 const double h = smallerHeight(p, q);
                 const double gap = horizontalGap(p, q);
                 if (verticalOverlap(p, q) < 0.7 * h || gap < -0.25 * h) {
@@ -303,6 +318,7 @@ Groups runs(std::u16string_view text, std::span<const Piece> pieces, const Group
 CharacterSequence characterSequence(std::u16string_view text, std::span<const Piece> pieces,
                                     const std::vector<int>& run) {
     CharacterSequence seq;
+    seq.sideways = std::all_of(run.begin(), run.end(), [&](int number) { return pieces[number].sideways; });
     for (int number : run) {
         for (const Range& r : pieces[number].ranges) {
             int start = r.location;
@@ -348,7 +364,7 @@ std::optional<LetterSpacing::MeasuredRun> measure(const PageTextView& view, cons
         if (e == boundaryMarker || !isVisibleUnit(view.text[e]) || e >= static_cast<int>(view.boxes.size()) ||
             !view.boxes[e])
             continue;
-        const Rect box = flattening.apply(*view.boxes[e]);
+        const Rect box = flattening.apply(*view.boxes[e], sequence.sideways);
         if (!box.hasArea()) continue;
         boxes.emplace(e, box);
         all = all ? all->unionWith(box) : box;
@@ -484,7 +500,7 @@ std::optional<PageText> read(const PageTextView& view) {
 
     std::vector<Piece> all = pieces(view);
     const Flattening flat = flattening(all, view.rotation);
-    for (Piece& p : all) p.bounds = flat.apply(p.bounds);
+    for (Piece& p : all) p.bounds = flat.apply(p.bounds, p.sideways);
 
     const Groups groups = lineGroups(all, unrotated);
     std::vector<LetterSpacing::MeasuredRun> withCandidates;

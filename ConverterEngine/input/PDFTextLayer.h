@@ -35,6 +35,7 @@ std::optional<PageText> read(const PageTextView& view);
 struct Piece {
     std::vector<Range> ranges;
     Rect bounds;
+    bool sideways = false;  // drawn running up or down the page as displayed
 };
 
 // Unicode scalars that are not white space.
@@ -42,15 +43,18 @@ int visibleScalarCount(std::u16string_view text);
 std::vector<Piece> pieces(const PageTextView& view);
 // Heights are taken as the page is displayed: along y on an upright or upside-down page,
 // along x on a quarter-turned one, where upright text runs up or down the unrotated page.
+// A sideways line's height is its thickness across its own direction, the other axis.
 struct Flattening {
     std::optional<double> typical;  // the lower quartile of the piece heights; none without pieces
     bool quarterTurned = false;
 
-    // A box taller than three typical heights becomes one typical height about its middle.
-    Rect apply(const Rect& rect) const;
+    // A box taller than three typical heights becomes one typical height about its middle;
+    // the box of a sideways line, word or letter is measured across its line.
+    Rect apply(const Rect& rect, bool sideways = false) const;
 };
 Flattening flattening(std::span<const Piece> pieces, int rotation);
-// Pieces on one baseline, near each other; on a rotated page each piece stands alone.
+// Pieces on one baseline, near each other; on a rotated page, and where it runs sideways,
+// each piece stands alone.
 Groups lineGroups(std::span<const Piece> pieces, bool unrotated);
 // Line groups, united with neighbouring pieces of one text line; on an unrotated page
 // each run's pieces go left to right.
@@ -61,6 +65,7 @@ struct CharacterSequence {
     std::vector<int> entries;
     std::set<int> candidates;    // letter-spacing candidates (a boundary by the position after it)
     bool examined = false;       // whether the run takes part in the repair at all
+    bool sideways = false;       // whether the run's pieces run up or down the page
 };
 CharacterSequence characterSequence(std::u16string_view text, std::span<const Piece> pieces,
                                     const std::vector<int>& run);

@@ -5,7 +5,9 @@
 // `lines` are the reader's line pieces, each a list of ranges of `text`. `boxes` holds
 // one optional box per position (absent for characters without a glyph, such as the
 // line breaks between pieces). Boxes and the crop box are in unrotated page space,
-// y growing upwards; `rotation` is the page's display rotation in degrees. On a page
+// y growing upwards; `rotation` is the page's display rotation in degrees. A line drawn
+// turned a quarter turn against the page as displayed, running up or down it, is
+// `sideways`. On a page
 // whose content is drawn upside down (`halfTurned`), boxes are given as on the page
 // turned by a half turn about the crop box's centre, where that content reads upright.
 // Callers may hand in any values: ranges that are negative or reach past the text,
@@ -41,6 +43,7 @@ struct PageTextView {
 
     struct Line {
         std::vector<Range> ranges;
+        bool sideways = false;
     };
 
     std::u16string text;

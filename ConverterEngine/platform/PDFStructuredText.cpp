@@ -77,6 +77,9 @@ public:
         along_.clear();
         extents_.clear();
         direction_ = line.dir;
+        // Lines are collected as the page is displayed: one running more up or down than
+        // across was drawn turned a quarter turn.
+        sideways_ = std::abs(line.dir.y) > std::abs(line.dir.x);
         for (const fz_stext_char* ch = line.first_char; ch; ch = ch->next) {
             // Some PDFs draw a tab as the space between the words of a line: it is a word space.
             const int c = ch->c == '\t' ? ' ' : ch->c;
@@ -135,7 +138,7 @@ public:
             }
             const int end = static_cast<int>(out.text.size());
             if (end == start) continue;
-            out.lines.push_back({{{start, end - start}}});
+            out.lines.push_back({{{start, end - start}}, line.sideways});
             out.text.push_back(u'\n');
             out.boxes.push_back(std::nullopt);
         }
@@ -220,7 +223,7 @@ private:
     void closeLine(int start) {
         const int end = static_cast<int>(view_.text.size());
         readInLogicalOrder(start, end);
-        view_.lines.push_back({{{start, end - start}}});
+        view_.lines.push_back({{{start, end - start}}, sideways_});
         view_.text.push_back(u'\n');
         view_.boxes.push_back(std::nullopt);
         glyphOf_.push_back(-1);
@@ -349,6 +352,7 @@ private:
     std::vector<double> along_;  // per position of the current line: its glyph's place along the line
     std::vector<LineCuts::Glyph> extents_;  // per position of the current line: where its glyph lies
     fz_point direction_{1, 0};              // the current line's direction
+    bool sideways_ = false;                 // whether the current line runs up or down the page
     std::vector<int> glyphOf_;   // per position of the text: the number of its glyph, -1 for line breaks
     std::vector<bool> droppedGlyphs_;  // per glyph: an earlier copy of a glyph drawn again
     int currentGlyph_ = -1;

@@ -1,6 +1,7 @@
 // The text layer of real PDF pages: written by the tests, and from the corpus.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "core/Unicode.h"
 #include "input/TestFiles.h"
 #include "pipeline/PDFPageSource.h"
+#include "support/CaseNames.h"
 
 using namespace ce;
 using ce::testing::makePDF;
@@ -263,3 +265,62 @@ TEST(PDFPageTextLayer, WidelySpacedRightToLeftHeadingIsOneLine) {
     const std::string peace = "\u05E9\u05DC\u05D5\u05DD";
     EXPECT_EQ(texts(text->lines), (std::vector<std::string>{"\u05EA\u05E2\u05D5\u05DD " + peace, "and the text below"}));
 }
+
+namespace {
+
+const std::vector<std::string> sidewaysLines = {"The committee met three times during the year to review",
+                                                "the programme and to agree the priorities for the next",
+                                                "period, and noted that applications had grown again."};
+
+struct SidewaysCase {
+    std::string name;
+    std::string matrix;  // the text matrix of the turned paragraph
+};
+
+// An upright heading and paragraph above, and a paragraph drawn turned a quarter turn.
+TestPage sidewaysPage(const SidewaysCase& c) {
+    std::string content =
+        "BT /F1 11 Tf 14 TL 72 740 Td (Annual review of the programme and of its offices) Tj"
+        " T* (Members agreed the accounts and the plan for the coming year) Tj"
+        " T* (The offices will report twice a year on their waiting times) Tj ET"
+        " BT /F1 11 Tf 14 TL " + c.matrix + " Tm";
+    for (const std::string& line : sidewaysLines) content += " (" + line + ") Tj T*";
+    return TestPage{.mediaBox = "0 0 612 792", .content = content + " ET", .resources = helvetica};
+}
+
+void PrintTo(const SidewaysCase& c, std::ostream* os) { *os << c.name; }
+
+class PDFPageTextLayerSideways : public ::testing::TestWithParam<SidewaysCase> {};
+
+}  // namespace
+
+// The lines of a paragraph drawn sideways lie side by side: each is a line of its own, in
+// the order it is read, with its box along the whole line (not flattened to the height of
+// the page's upright lines).
+TEST_P(PDFPageTextLayerSideways, EachTurnedLineIsOneLineAlongItsLength) {
+    const auto text = textLayerOf(sidewaysPage(GetParam()));
+    ASSERT_TRUE(text);
+    ASSERT_EQ(text->lines.size(), 3 + sidewaysLines.size()) << ::testing::PrintToString(texts(text->lines));
+    double previousCentre = 0;
+    for (std::size_t i = 0; i < sidewaysLines.size(); ++i) {
+        const TextCell& line = text->lines[3 + i];
+        EXPECT_EQ(line.text, sidewaysLines[i]);
+        EXPECT_GT(line.bbox.height(), 200) << line.text;
+        EXPECT_LT(line.bbox.width(), 20) << line.text;
+        const double centre = (line.bbox.l + line.bbox.r) / 2;
+        if (i > 0) {
+            EXPECT_NEAR(std::abs(centre - previousCentre), 14, 0.5);
+        }
+        previousCentre = centre;
+    }
+    for (const TextCell& word : text->words) {
+        if (word.text == "committee") {
+            EXPECT_GT(word.bbox.height(), 3 * word.bbox.width());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Turns, PDFPageTextLayerSideways,
+                         ::testing::Values(SidewaysCase{"ReadingUpwards", "0 1 -1 0 150 100"},
+                                           SidewaysCase{"ReadingDownwards", "0 -1 1 0 450 600"}),
+                         ce::testing::ByName());
