@@ -7,6 +7,7 @@
 #include "core/Median.h"
 #include "core/Regex.h"
 #include "core/StringUtils.h"
+#include "core/Unicode.h"
 #include "core/Utf8.h"
 #include "core/Whitespace.h"
 
@@ -57,6 +58,21 @@ bool startsWithCaptionLabel(std::string_view text) {
         u"(\\s*[.:)\u2013\u2014|-]|\\s+\\p{L})",
         UREGEX_CASE_INSENSITIVE);
     return label.find(icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size()))));
+}
+
+double firstWordShare(std::string_view text) {
+    const icu::UnicodeString unicode = toUnicode(text);
+    const int32_t length = unicode.countChar32();
+    if (length == 0) return 0;
+    int32_t word = 0;
+    for (int32_t i = 0; i < unicode.length(); i = unicode.moveIndex32(i, 1)) {
+        if (u_isspace(unicode.char32At(i))) {
+            if (word > 0) break;
+            continue;
+        }
+        ++word;
+    }
+    return static_cast<double>(word) / length;
 }
 
 bool readsAsProse(std::string_view text, int minWords) {

@@ -34,6 +34,10 @@ std::vector<std::vector<const TextCell*>> rowsOf(std::vector<const TextCell*> li
 // punctuation or further words ("Table 1. Income", "Figure 2: Costs", "Fig. 3 Map").
 bool startsWithCaptionLabel(std::string_view text);
 
+// The share of the line's characters that its first word takes, an estimate of the
+// word's share of the line's length.
+double firstWordShare(std::string_view text);
+
 // Whether the line reads as running prose: at least minWords words of which most hold
 // letters, and not ending in a number (as the entries of a contents list or the rows of
 // a table of figures do).

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <string>
 
-#include <unicode/uchar.h>
-
 #include "core/Regex.h"
 #include "core/Unicode.h"
 #include "models/DetectionText.h"
@@ -24,22 +22,6 @@ bool startsLikeAListItem(const std::string& text) {
     static const Regex marker(
         u"\\A\\s*(?:[-*+\u2022\u00B7\u2013\u2014\u25AA\u25CF]|\\(?\\d{1,3}[.)]|[a-zA-Z][.)])(?:\\s|\\z)");
     return marker.find(toUnicode(text));
-}
-
-// The width the line's first word takes, from the line's mean character width.
-double firstWordWidth(const TextCell& line) {
-    const icu::UnicodeString text = toUnicode(line.text);
-    const int32_t length = text.countChar32();
-    if (length == 0) return 0;
-    int32_t word = 0;
-    for (int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) {
-        if (u_isspace(text.char32At(i))) {
-            if (word > 0) break;
-            continue;
-        }
-        ++word;
-    }
-    return line.bbox.width() * word / length;
 }
 
 // The rightmost end of the page's text-layer lines that start where `line` does.
@@ -76,7 +58,7 @@ bool continues(const std::vector<const TextCell*>& upper, const std::vector<cons
         const double pitch = last.bbox.t - upper[upper.size() - 2]->bbox.t;
         if (std::abs((first.bbox.t - last.bbox.t) - pitch) > options.maxPitchDelta * height) return false;
     }
-    if (columnRight - last.bbox.r >= firstWordWidth(first) + 0.3 * height) return false;
+    if (columnRight - last.bbox.r >= first.bbox.width() * DetectionText::firstWordShare(first.text) + 0.3 * height) return false;
     for (const TextCell* line : {upper.front(), &last, &first}) {
         if (closesLine(*line)) return false;
     }

@@ -22,6 +22,7 @@
 #include "models/OTSL.h"
 #include "models/ParagraphLines.h"
 #include "models/RegionLabels.h"
+#include "models/SidewaysText.h"
 #include "models/TableFormer.h"
 #include "pipeline/PlatformServices.h"
 
@@ -100,6 +101,7 @@ std::vector<Cluster> Converter::layoutClusters(const std::vector<Cluster>& detec
     std::vector<Cluster> corrected = FigureText::relabelled(detected, lines);
     corrected = HeaderTitles::relabelled(std::move(corrected), lines);
     corrected = RegionLabels::corrected(std::move(corrected), lines);
+    corrected = SidewaysText::joined(std::move(corrected), lines);
     corrected = ParagraphLines::joined(std::move(corrected), lines);
     corrected = HeadingLines::joined(std::move(corrected), lines);
     post.clusters = TableBoxes::grown(std::move(corrected), lines);

@@ -272,3 +272,46 @@ TEST_F(ConverterPipeline, PageScannedUpsideDownReadsLikeTheUprightScan) {
         EXPECT_LT(meanOfPNG(folder, turned.crops.begin()->second), 64);
     }
 }
+
+namespace {
+const std::vector<std::string> sidewaysParagraph = {"The committee met three times during the year to review",
+                                                    "the programme and to agree the priorities for the next",
+                                                    "period, and noted that applications had grown again."};
+
+// A 612 x 792 point page holding one paragraph drawn turned a quarter turn.
+std::shared_ptr<const PageSource> sidewaysPage(const ce::testing::ScratchFolder& folder, const std::string& matrix) {
+    std::string content = "BT /F1 11 Tf 14 TL " + matrix + " Tm";
+    for (const std::string& line : sidewaysParagraph) content += " (" + line + ") Tj T*";
+    const std::string pdf = ce::testing::makePDF(
+        {{.mediaBox = "0 0 612 792",
+          .content = content + " ET",
+          .resources = "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>"}});
+    const auto document = PDFDocument::open(folder.write("sideways.pdf", pdf));
+    return std::make_shared<PDFPageSource>(document->page(0));
+}
+}  // namespace
+
+// A paragraph drawn sideways that the layout model takes for a table of its lines comes
+// out as one paragraph, its lines in the order they are read.
+TEST_F(ConverterPipeline, SidewaysParagraphTakenForATableIsOneParagraph) {
+    struct Case {
+        const char* name;
+        std::string matrix;
+        Detection table;
+    };
+    const Case cases[] = {{"reading upwards", "0 1 -1 0 150 100", {DocLabel::table, 0.263f, 0.682f, 0.095f, 0.404f}},
+                          {"reading downwards", "0 -1 1 0 462 692", {DocLabel::table, 0.741f, 0.318f, 0.093f, 0.404f}}};
+    writeTables();
+    std::string expected;
+    for (const std::string& line : sidewaysParagraph) expected += (expected.empty() ? "" : " ") + line;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StandInModels::writeLayoutDetector(root / "models", layout({c.table}));
+        fs::remove_all(root / "cache");
+        const ce::testing::ScratchFolder folder;
+        const PageResult result = converter().convert(sidewaysPage(folder, c.matrix), {}, [] { return false; });
+        ASSERT_EQ(result.page.body.size(), 1u);
+        EXPECT_EQ(result.page.body[0].kind, DocElementKind::text);
+        EXPECT_EQ(result.page.body[0].text, expected);
+    }
+}
