@@ -37,7 +37,7 @@ double shortOfMeasure(const TextCell& line, const Paragraph& paragraph, Reading 
 // Whether `next` is the line after the paragraph's last line when it is read in
 // `reading`: the same thickness, next to it at the paragraph's spacing, starting at the
 // same edge, and the last line running so close to the far edge that the next line's
-// first word would not have fitted after it.
+// first word (and a little more, for ragged lines) would not have fitted after it.
 bool follows(const Paragraph& paragraph, const TextCell& next, Reading reading, const Options& options) {
     const TextCell& line = *paragraph.back();
     const BBox& a = line.bbox;
@@ -55,7 +55,7 @@ bool follows(const Paragraph& paragraph, const TextCell& next, Reading reading, 
     }
     std::vector<const TextCell*> both = paragraph;
     both.push_back(&next);
-    return shortOfMeasure(line, both, reading) < b.height() * DetectionText::firstWordShare(next.text) + 0.3 * width;
+    return shortOfMeasure(line, both, reading) < b.height() * DetectionText::firstWordShare(next.text) + options.measureSlack * width;
 }
 
 // The sideways paragraphs of two or more lines, each in the text layer's order.

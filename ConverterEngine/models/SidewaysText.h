@@ -6,8 +6,9 @@
 // be one paragraph: each far longer down the page than it is wide, next to the one
 // before it in the text layer's order, of the same thickness, at the paragraph's line
 // spacing, all starting at the same edge (the bottom for text reading upwards, the top
-// for text reading downwards), and every line but the last reading as prose. Only
-// text-layer lines count. Stateless; safe from any thread.
+// for text reading downwards), every line but the last reading as prose and running
+// close to the far edge (a short line ends its paragraph). Only text-layer lines
+// count. Stateless; safe from any thread.
 #pragma once
 
 #include <vector>
@@ -25,6 +26,8 @@ struct Options {
     double maxGapLines = 0.8;      // line widths of white space between two lines
     double maxOverlapLines = 0.3;  // line widths by which two lines' boxes may overlap
     double maxPitchDelta = 0.2;    // line widths between a step and the paragraph's own spacing
+    double measureSlack = 1;       // line widths beyond the next line's first word that a line
+                                   // may stop short of the paragraph's far edge (ragged lines)
     int minProseWords = 5;         // words of a prose line
 };
 
