@@ -29,6 +29,18 @@ inline QUrl toUrl(const std::filesystem::path& path) {
                              QUrl::StrictMode);
 }
 
+// A file named on the command line, made absolute against the current folder, as a local
+// file URL of the argument's bytes (Qt's own decoding of arguments would replace bytes
+// that are not UTF-8).
+inline QUrl fromArgument(const char* argument) {
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::absolute(argument, error);
+    if (error) path = argument;
+    path = path.lexically_normal();
+    if (!path.has_filename() && path != path.root_path()) path = path.parent_path();
+    return toUrl(path);
+}
+
 inline QString fromPath(const std::filesystem::path& path) {
     return QFile::decodeName(QByteArray::fromStdString(path.string()));
 }

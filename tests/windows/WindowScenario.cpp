@@ -1,6 +1,6 @@
 // The whole window with the real engine and the shipped models, on a real X server (Xvfb):
-// start empty, open the scanned invoice from the sample menu, drop the other two samples
-// and a scanned page, convert, look at a page with a table and its regions, switch the
+// start empty, open and close the Add menu, open the scanned invoice from the sample menu,
+// drop the other two samples and a scanned page, Tab through the window's controls, convert, look at a page with a table and its regions, switch the
 // output format, export, and check the files. It uses only the repository's own samples,
 // so it runs on every machine. A screenshot of the window is saved at each step under the
 // build folder's screenshots/window/ to be looked at.
@@ -9,9 +9,11 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
@@ -19,6 +21,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "PageRenderer.h"
@@ -44,7 +47,7 @@ const QString shots = QStringLiteral(CE_SCREENSHOT_DIR "/window");
 // A page of a PDF as a scanner would give it: 150 pixels per inch, turned a little,
 // with some noise, saved as PNG.
 QString makeScan(const QString& pdf, int pageIndex, const QString& folder) {
-    const QImage page = PageRenderer::render(pdf, pageIndex);
+    const QImage page = PageRenderer::render(pdf.toStdString(), pageIndex);
     if (page.isNull()) return {};
     const QImage small = page.scaledToWidth(1275, Qt::SmoothTransformation);
     QImage scan(small.size(), QImage::Format_RGB32);
@@ -135,6 +138,25 @@ TEST_F(WindowScenario, FromDropToExport) {
     EXPECT_TRUE(window.dropZone()->isVisible());
     shoot("01-empty");
 
+    // The Add menu opened from the pointer, which moves onto its first entry before the menu
+    // closes: once the menu is gone the button no longer shows the hover frame.
+    {
+        QToolButton* add = window.addButton();
+        const QImage plain = add->grab().toImage();
+        QCursor::setPos(add->mapToGlobal(add->rect().center()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return add->underMouse(); }, 5'000));
+        QMenu* menu = add->menu();
+        QTimer::singleShot(300, menu, [menu] {
+            QCursor::setPos(menu->mapToGlobal(menu->actionGeometry(menu->actions().front()).center()));
+            QTimer::singleShot(300, menu, [menu] { menu->close(); });
+        });
+        add->showMenu();
+        QTest::qWait(300);
+        EXPECT_FALSE(add->underMouse());
+        EXPECT_EQ(add->grab().toImage(), plain) << "the Add button still shows the pointer over it";
+        shoot("01a-add-menu-closed");
+    }
+
     window.dropZone()->sampleMenu()->action(shell::Sample::invoice)->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return session.items().size() == 1; }, 10'000));
     EXPECT_TRUE(session.items().front()->isSample());
@@ -150,6 +172,20 @@ TEST_F(WindowScenario, FromDropToExport) {
     }, 60'000));
     EXPECT_TRUE(window.convertButton()->isEnabled());
     shoot("04-added");
+
+    // Tab walks the window's controls; each step is a screenshot that shows where the focus is.
+    {
+        QCursor::setPos(window.mapToGlobal(QPoint(window.width() - 5, window.height() - 5)));
+        QWidget* first = nullptr;
+        for (int step = 1; step <= 16; ++step) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, Qt::Key_Tab);
+            QWidget* focused = QApplication::focusWidget();
+            ASSERT_NE(focused, nullptr);
+            if (focused == first) break;
+            if (!first) first = focused;
+            shoot(QStringLiteral("04-tab-%1").arg(step, 2, 10, QLatin1Char('0')).toLatin1().constData());
+        }
+    }
 
     window.convertButton()->click();
     ASSERT_TRUE(session.isConverting());
