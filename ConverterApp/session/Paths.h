@@ -41,6 +41,13 @@ inline QUrl fromArgument(const char* argument) {
     return toUrl(path);
 }
 
+// The entry on disk that a local file URL stands for when its name came through a decoding
+// that replaced the bytes that are not UTF-8 (Qt's file dialog lists names so): found part
+// by part among the entries whose names read the same, when exactly one does. The URL
+// itself when it names an existing entry, is not an absolute local file, or the entry it
+// stands for is not found or not alone.
+QUrl matchOnDisk(const QUrl& url);
+
 inline QString fromPath(const std::filesystem::path& path) {
     return QFile::decodeName(QByteArray::fromStdString(path.string()));
 }

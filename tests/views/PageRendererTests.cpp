@@ -63,7 +63,8 @@ TEST(PageRendererKey, ReadsTheStampOfAnExistingFile) {
 // Names are the file system's bytes: one that is not UTF-8 is drawn, and keeps a key of its own.
 TEST(PageRendererRender, DrawsFilesWhoseNamesAreNotUTF8) {
     QTemporaryDir dir;
-    const std::filesystem::path folder = fs(dir.path());
+    const std::filesystem::path folder = std::filesystem::path(dir.path().toStdString()) / "names";
+    std::filesystem::create_directory(folder);
     ce::testing::TestPage page;
     page.mediaBox = "0 0 200 300";
     const std::filesystem::path latin1 = folder / "caf\xe9.pdf";
@@ -74,8 +75,9 @@ TEST(PageRendererRender, DrawsFilesWhoseNamesAreNotUTF8) {
     EXPECT_EQ(PageRenderer::render(folder / "sc\xe4n.png", 0).pixelColor(0, 0), QColor(Qt::red));
 
     EXPECT_NE(PageRenderer::cacheKey(latin1, 0), PageRenderer::cacheKey(other, 0));
-    EXPECT_TRUE(PageRenderer::cacheKey(latin1, 0).startsWith(dir.path() + QStringLiteral("/caf%E9.pdf#0#")));
+    EXPECT_TRUE(PageRenderer::cacheKey(latin1, 0).startsWith(dir.path() + QStringLiteral("/names/caf%E9.pdf#0#")));
     EXPECT_EQ(PageRenderer::keyText("/a/caf\xc3\xa9.pdf"), QStringLiteral("/a/caf\u00e9.pdf"));
+    std::filesystem::remove_all(folder);  // QTemporaryDir cannot name these files to remove them
 }
 
 TEST(PageRendererScale, SmallPagesAtThreeLargePagesWithin2200Pixels) {

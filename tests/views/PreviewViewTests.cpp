@@ -173,6 +173,7 @@ TEST_F(PreviewViewTest, SourcePageOfANameThatIsNotUTF8IsDrawn) {
     view->nextPage();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !view->sourcePage()->isLoading(); }, 20000));
     EXPECT_FALSE(view->sourcePage()->loadFailed());
+    std::filesystem::remove(path);  // QTemporaryDir cannot name it to remove it
 }
 
 TEST_F(PreviewViewTest, PageArrowsHaveIconsWithoutAnIconTheme) {
