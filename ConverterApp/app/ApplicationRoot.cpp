@@ -70,10 +70,8 @@ ApplicationRoot::~ApplicationRoot() {
     session_->shutDown(shutDownLimit);
 }
 
-void ApplicationRoot::openFiles(const QStringList& paths) {
-    QList<QUrl> urls;
-    for (const QString& path : paths) urls << QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    if (!urls.isEmpty()) session_->addFiles(urls);
+void ApplicationRoot::openFiles(const QList<QUrl>& files) {
+    if (!files.isEmpty()) session_->addFiles(files);
     window_->show();
     window_->raise();
     window_->activateWindow();

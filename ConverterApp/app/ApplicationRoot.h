@@ -44,8 +44,9 @@ public:
     windows::MainView& window() { return *window_; }
     MenuBar& menuBar() { return *menuBar_; }
 
-    // Adds files handed over from the file manager or a second start and brings the window forward.
-    void openFiles(const QStringList& paths);
+    // Adds files named on the command line or handed over by a second start (local file
+    // URLs of absolute paths) and brings the window forward.
+    void openFiles(const QList<QUrl>& files);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <QDataStream>
-#include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -12,7 +11,7 @@ namespace app {
 namespace {
 
 constexpr int timeoutMilliseconds = 2000;
-constexpr quint32 messageMagic = 0x44435631;  // "DCV1"
+constexpr quint32 messageMagic = 0x44435632;  // "DCV2"
 
 }  // namespace
 
@@ -25,10 +24,8 @@ QString SingleInstance::defaultServerName() {
 SingleInstance::SingleInstance(QString serverName, QObject* parent)
     : QObject(parent), serverName_(std::move(serverName)) {}
 
-SingleInstance::Role SingleInstance::start(const QStringList& files) {
-    QStringList absolute;
-    for (const QString& file : files) absolute << QFileInfo(file).absoluteFilePath();
-    if (handOver(absolute)) return Role::handedOver;
+SingleInstance::Role SingleInstance::start(const QList<QUrl>& files) {
+    if (handOver(files)) return Role::handedOver;
 
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
@@ -55,7 +52,7 @@ SingleInstance::Role SingleInstance::start(const QStringList& files) {
     return Role::primary;
 }
 
-bool SingleInstance::handOver(const QStringList& files) {
+bool SingleInstance::handOver(const QList<QUrl>& files) {
     QLocalSocket socket;
     socket.connectToServer(serverName_);
     if (!socket.waitForConnected(timeoutMilliseconds)) return false;
@@ -78,7 +75,7 @@ void SingleInstance::read(QLocalSocket* socket) {
     QDataStream in(message);
     in.setVersion(QDataStream::Qt_6_4);
     quint32 magic = 0;
-    QStringList files;
+    QList<QUrl> files;
     in >> magic >> files;
     if (in.status() != QDataStream::Ok || magic != messageMagic || !in.atEnd()) return;
     emit filesReceived(files);

@@ -1,13 +1,14 @@
 // One running application per user: the first start listens on a local socket; a later start
-// hands its files (made absolute against its own working folder) to the running one and exits.
+// hands its files (local file URLs, which keep a name's bytes) to the running one and exits.
 // The running one reports them with filesReceived(), also an empty list (a bare second start,
 // which should bring the window forward). A socket left behind by a crashed instance is taken
-// over. A message is a QDataStream of a QStringList, at most 4 MiB; anything else is dropped.
+// over. A message is a QDataStream of a list of URLs, at most 4 MiB; anything else is dropped.
 // Main thread only; its state is the server and the connections being read.
 #pragma once
 
 #include <QObject>
-#include <QStringList>
+#include <QList>
+#include <QUrl>
 
 class QLocalServer;
 class QLocalSocket;
@@ -29,13 +30,13 @@ public:
 
     // Hands `files` to a running instance (handedOver), or becomes the running one (primary);
     // unavailable when neither works, in which case the caller goes on alone.
-    Role start(const QStringList& files);
+    Role start(const QList<QUrl>& files);
 
 signals:
-    void filesReceived(const QStringList& files);
+    void filesReceived(const QList<QUrl>& files);
 
 private:
-    bool handOver(const QStringList& files);
+    bool handOver(const QList<QUrl>& files);
     void read(QLocalSocket* socket);
 
     QString serverName_;

@@ -10,6 +10,7 @@
 #include "pipeline/PlatformServices.h"
 #include "platform/OpenMPRuntime.h"
 #include "platform/ProcessMemory.h"
+#include "session/Paths.h"
 #include "shell/ResourceBundle.h"
 
 int main(int argc, char** argv) {
@@ -25,8 +26,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("document-converter"));
     QApplication::setDesktopFileName(QStringLiteral("document-converter"));
 
-    QStringList files = QApplication::arguments();
-    files.removeFirst();
+    // From the arguments Qt left (it takes its own options out), byte for byte.
+    QList<QUrl> files;
+    for (int i = 1; i < argc; ++i) files << session::Paths::fromArgument(argv[i]);
     app::SingleInstance instance(app::SingleInstance::defaultServerName());
     if (instance.start(files) == app::SingleInstance::Role::handedOver) return 0;
 

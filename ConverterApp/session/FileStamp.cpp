@@ -1,7 +1,5 @@
 #include "session/FileStamp.h"
 
-#include <QFile>
-
 #include <sys/stat.h>
 
 namespace session {
@@ -11,9 +9,9 @@ QDateTime FileStamp::distantPast() {
     return value;
 }
 
-FileStamp FileStamp::of(const QString& path) {
+FileStamp FileStamp::of(const std::filesystem::path& path) {
     struct stat info {};
-    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &info) != 0) return {};
+    if (path.empty() || ::lstat(path.c_str(), &info) != 0) return {};
     const qint64 milliseconds =
         static_cast<qint64>(info.st_mtim.tv_sec) * 1000 + static_cast<qint64>(info.st_mtim.tv_nsec / 1000000);
     return {static_cast<qint64>(info.st_size), QDateTime::fromMSecsSinceEpoch(milliseconds, Qt::UTC)};

@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <filesystem>
+
 namespace session {
 
 struct FileStamp {
@@ -16,7 +18,7 @@ struct FileStamp {
     static QDateTime distantPast();
 
     // The stamp of the entry at `path` itself: a symbolic link is not followed.
-    static FileStamp of(const QString& path);
+    static FileStamp of(const std::filesystem::path& path);
 
     bool operator==(const FileStamp& other) const = default;
 };

@@ -29,6 +29,25 @@ inline QUrl toUrl(const std::filesystem::path& path) {
                              QUrl::StrictMode);
 }
 
+// A file named on the command line, made absolute against the current folder, as a local
+// file URL of the argument's bytes (Qt's own decoding of arguments would replace bytes
+// that are not UTF-8).
+inline QUrl fromArgument(const char* argument) {
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::absolute(argument, error);
+    if (error) path = argument;
+    path = path.lexically_normal();
+    if (!path.has_filename() && path != path.root_path()) path = path.parent_path();
+    return toUrl(path);
+}
+
+// The entry on disk that a local file URL stands for when its name came through a decoding
+// that replaced the bytes that are not UTF-8 (Qt's file dialog lists names so): found part
+// by part among the entries whose names read the same, when exactly one does. The URL
+// itself when it names an existing entry, is not an absolute local file, or the entry it
+// stands for is not found or not alone.
+QUrl matchOnDisk(const QUrl& url);
+
 inline QString fromPath(const std::filesystem::path& path) {
     return QFile::decodeName(QByteArray::fromStdString(path.string()));
 }

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "BalancedLabel.h"
 #include "ViewStyle.h"
 
 EmptyStateView::EmptyStateView(QWidget* parent) : QWidget(parent) {
@@ -15,7 +16,10 @@ EmptyStateView::EmptyStateView(QWidget* parent) : QWidget(parent) {
     icon_ = new QLabel(this);
     icon_->setAlignment(Qt::AlignHCenter);
     title_ = ViewStyle::centredPlainLabel(QString(), ViewStyle::font(ViewStyle::TextStyle::title3, QFont::Bold), Qt::black, this);
-    description_ = ViewStyle::centredPlainLabel(QString(), ViewStyle::font(ViewStyle::TextStyle::body), ViewStyle::secondaryText(), this);
+    // The description is the one text long enough to wrap; its lines are kept even.
+    description_ = new BalancedLabel(this);
+    description_->setFont(ViewStyle::font(ViewStyle::TextStyle::body));
+    description_->setColor(ViewStyle::secondaryText());
     progress_ = new QProgressBar(this);
     progress_->setTextVisible(false);
     progress_->setMaximumWidth(260);

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+class BalancedLabel;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -34,7 +35,7 @@ signals:
 private:
     QLabel* icon_;
     QLabel* title_;
-    QLabel* description_;
+    BalancedLabel* description_;
     QProgressBar* progress_;
     QLabel* caption_;
     QPushButton* button_;

@@ -1,9 +1,10 @@
 #include "PageRenderer.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QPointer>
+#include <QStringDecoder>
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstring>
 
@@ -25,8 +26,8 @@ QImage toQImage(const ce::RGBImage& rgb) {
     return image;
 }
 
-QImage renderPDF(const QString& path, int page) {
-    auto document = ce::PDFDocument::open(path.toStdString());
+QImage renderPDF(const std::filesystem::path& path, int page) {
+    auto document = ce::PDFDocument::open(path);
     if (document->isLocked()) return {};
     if (page < 0 || page >= document->pageCount()) return {};
     auto pdfPage = document->page(page);
@@ -40,8 +41,7 @@ QImage renderPDF(const QString& path, int page) {
 // it, so that a scan of hundreds of millions of pixels is never held whole; it also
 // reads HEIC and HEIF, which Qt cannot on Debian. Frames of formats that are only
 // decoded whole are refused above the engine's limit for them.
-QImage renderImage(const QString& path, int page) {
-    const std::filesystem::path file = path.toStdString();
+QImage renderImage(const std::filesystem::path& file, int page) {
     const ce::ImageFile::FrameInfo info = ce::ImageFile::frameInfo(file, page);
     const double pixels = static_cast<double>(info.pixelWidth) * static_cast<double>(info.pixelHeight);
     if (info.decodedWhole && pixels > ce::ImagePage::maxWholeFramePixels) return {};
@@ -72,9 +72,16 @@ QString PageRenderer::cacheKey(const QString& path, int page, qint64 size, doubl
     return path + u'#' + QString::number(page) + u'#' + QString::number(size) + u'#' + shortestDouble(modified);
 }
 
-QString PageRenderer::cacheKey(const QString& path, int page) {
+QString PageRenderer::cacheKey(const std::filesystem::path& path, int page) {
     const session::FileStamp stamp = session::FileStamp::of(path);
-    return cacheKey(path, page, stamp.size, secondsSinceReferenceDate(stamp.modified));
+    return cacheKey(keyText(path), page, stamp.size, secondsSinceReferenceDate(stamp.modified));
+}
+
+QString PageRenderer::keyText(const std::filesystem::path& path) {
+    const QByteArray bytes = QByteArray::fromStdString(path.string());
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes.toPercentEncoding("/")) : text;
 }
 
 double PageRenderer::secondsSinceReferenceDate(const QDateTime& time) {
@@ -87,17 +94,20 @@ double PageRenderer::pdfScale(double longerSide) {
     return std::min(maxPixelSide / longerSide, 3.0);
 }
 
-QImage PageRenderer::render(const QString& path, int page) {
+QImage PageRenderer::render(const std::filesystem::path& path, int page) {
     if (page < 0) return {};
     try {
-        if (QFileInfo(path).suffix().toLower() == QLatin1String("pdf")) return renderPDF(path, page);
+        std::string extension = path.extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (extension == ".pdf") return renderPDF(path, page);
         return renderImage(path, page);
     } catch (const std::exception&) {
         return {};
     }
 }
 
-PageRenderer::Ticket PageRenderer::request(const QString& path, int page, QObject* context, Done done) {
+PageRenderer::Ticket PageRenderer::request(const std::filesystem::path& path, int page, QObject* context, Done done) {
     auto ticket = std::make_shared<std::atomic<bool>>(false);
     const QString key = cacheKey(path, page);
     QPointer<QObject> receiver(context);

@@ -20,6 +20,7 @@
 #include "ViewStyle.h"
 #include "output/ResultExport.h"
 #include "session/ConversionSession.h"
+#include "session/Paths.h"
 #include "session/Settings.h"
 
 // The legend's place in the toolbar: it takes the width left and shows the largest
@@ -243,7 +244,7 @@ void PreviewView::refresh() {
     renderedOption_->setVisible(choice);
     rawOption_->setVisible(choice);
 
-    source_->setSource(item_->url().toLocalFile(), pageIndex_, page);
+    source_->setSource(session::Paths::toPath(item_->url()), pageIndex_, page);
     source_->setShowRegions(showRegions);
     refreshOutput();
     emit navigationChanged();

@@ -1,6 +1,5 @@
 #include "SourcePageView.h"
 
-#include <QFileInfo>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,6 +12,7 @@
 #include "RegionLink.h"
 #include "SourcePageAccessibility.h"
 #include "ViewStyle.h"
+#include "session/Paths.h"
 
 SourcePageView::SourcePageView(RegionLink* link, QWidget* parent)
     : QWidget(parent), link_(link), spinner_(new QProgressBar(this)) {
@@ -29,7 +29,22 @@ SourcePageView::SourcePageView(RegionLink* link, QWidget* parent)
     connect(link_, &RegionLink::selectedChanged, this, qOverload<>(&QWidget::update));
 }
 
-void SourcePageView::setSource(const QString& path, int pageIndex, const ce::ConvertedPage* page) {
+namespace {
+
+// The path as Qt's file classes name it; empty when that name would not reach the same file.
+QString watchablePath(const std::filesystem::path& path) {
+    const QString name = session::Paths::fromPath(path);
+    return session::Paths::toPath(name) == path ? name : QString();
+}
+
+bool fileExists(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+}  // namespace
+
+void SourcePageView::setSource(const std::filesystem::path& path, int pageIndex, const ce::ConvertedPage* page) {
     if (page) {
         ce::ConvertedPage light;
         light.index = page->index;
@@ -45,7 +60,8 @@ void SourcePageView::setSource(const QString& path, int pageIndex, const ce::Con
     if (path != path_) {
         if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
         path_ = path;
-        if (QFileInfo::exists(path_)) watcher_.addPath(path_);
+        const QString watched = watchablePath(path_);
+        if (!watched.isEmpty() && fileExists(path_)) watcher_.addPath(watched);
     }
     pageIndex_ = pageIndex;
     load();
@@ -78,12 +94,13 @@ void SourcePageView::load() {
 }
 
 void SourcePageView::fileChanged() {
-    if (!QFileInfo::exists(path_)) {
+    if (!fileExists(path_)) {
         rewatch_.start();  // replaced by a rename: the new file is not there yet
         return;
     }
     rewatch_.stop();
-    if (!watcher_.files().contains(path_)) watcher_.addPath(path_);
+    const QString watched = watchablePath(path_);
+    if (!watched.isEmpty() && !watcher_.files().contains(watched)) watcher_.addPath(watched);
     load();
 }
 

@@ -6,13 +6,16 @@
 // The image comes from the shared PageRenderer, keyed by file, page and file stamp:
 // a new key shows the loading state until its image arrives, a late image of an
 // earlier key is dropped, and a file changed on disk (also when it is replaced by a
-// rename) is loaded again while the view stays open.
+// rename) is loaded again while the view stays open. The file is named by its bytes, so
+// a name that is not valid UTF-8 is drawn too (Qt's file watcher cannot name such a file,
+// so it alone is not loaded again when it changes).
 #pragma once
 
 #include <QFileSystemWatcher>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <filesystem>
 #include <optional>
 #include <set>
 
@@ -30,7 +33,7 @@ public:
     explicit SourcePageView(RegionLink* link, QWidget* parent = nullptr);
 
     // The file, its page, and that page's conversion (null when not converted).
-    void setSource(const QString& path, int pageIndex, const ce::ConvertedPage* page);
+    void setSource(const std::filesystem::path& path, int pageIndex, const ce::ConvertedPage* page);
     void setShowRegions(bool show);
 
     bool isLoading() const { return image_.isNull() && !loadFailed_; }
@@ -67,7 +70,7 @@ private:
     void updatePointer(std::optional<QPointF> point);
 
     RegionLink* link_;
-    QString path_;
+    std::filesystem::path path_;
     int pageIndex_ = 0;
     std::optional<ce::ConvertedPage> page_;  // size, regions and deskew only
     bool showRegions_ = true;

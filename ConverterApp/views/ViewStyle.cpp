@@ -31,7 +31,9 @@ int pixelSize(TextStyle style) {
 // hard to find over a page) and without the standard icons Fusion puts on the buttons of a
 // dialog's button box, which only standard buttons such as OK would get. A push button
 // keeps at least `buttonTextInset` pixels on either side of its label: Fusion's own margin
-// leaves a long label such as "Show in File Manager" touching the frame.
+// leaves a long label such as "Show in File Manager" touching the frame. The focus frame of
+// a control reached with the keyboard is an accent ring (Fusion's own is a faint tint that
+// is hard to see on the light toolbar).
 class AppStyle : public QProxyStyle {
 public:
     AppStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
@@ -47,6 +49,19 @@ public:
                   QStyleHintReturn* returnData) const override {
         if (hint == SH_DialogButtonBox_ButtonsHaveIcons) return 0;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element != PE_FrameFocusRect) return QProxyStyle::drawPrimitive(element, option, painter, widget);
+        if (!(option->state & State_KeyboardFocusChange)) return;
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(QPen(option->palette.color(QPalette::Active, QPalette::Highlight), focusRingWidth));
+        painter->setBrush(Qt::NoBrush);
+        const double inset = focusRingWidth / 2;
+        painter->drawRoundedRect(QRectF(option->rect).adjusted(inset, inset, -inset, -inset), 3, 3);
+        painter->restore();
     }
 
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
@@ -70,6 +85,7 @@ public:
 private:
     static constexpr QColor grooveColor{243, 243, 243};
     static constexpr int buttonTextInset = 12;
+    static constexpr double focusRingWidth = 2;
 };
 
 }  // namespace
@@ -179,8 +195,10 @@ void setProminent(QPushButton& button, bool prominent) {
         QStringLiteral("QPushButton { background: %1; color: #ffffff; border: 1px solid %2; border-radius: 5px; "
                        "padding: 3px 14px; }"
                        "QPushButton:pressed { background: %2; }"
+                       // Focus darkens the frame, as an accent ring would not show on the accent fill.
+                       "QPushButton:focus { border: 2px solid %3; padding: 2px 13px; }"
                        "QPushButton:disabled { background: #e4e4e6; color: rgba(0, 0, 0, 90); border-color: #d2d2d6; }")
-            .arg(accent.name(), accent.darker(120).name()));
+            .arg(accent.name(), accent.darker(120).name(), accent.darker(250).name()));
 }
 
 QLabel* centredPlainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {

@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHBoxLayout>
@@ -60,6 +61,24 @@ QToolButton* toolButton(const QString& text, Symbol symbol, const QString& help,
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setAutoRaise(true);
     return button;
+}
+
+// A button whose menu was open never hears that the pointer left it for the menu, so it
+// would keep its hover frame after the menu closes. Once the menu is gone it is told the
+// pointer has left, unless the pointer is back over it.
+void forgetHoverWhenMenuCloses(QToolButton* button) {
+    QObject::connect(button->menu(), &QMenu::aboutToHide, button, [button] {
+        QMetaObject::invokeMethod(
+            button,
+            [button] {
+                if (!button->underMouse() || button->rect().contains(button->mapFromGlobal(QCursor::pos()))) return;
+                button->setAttribute(Qt::WA_UnderMouse, false);
+                QEvent leave(QEvent::Leave);
+                QCoreApplication::sendEvent(button, &leave);
+                button->update();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 // The local files and folders a drag carries; empty when it carries none.
@@ -171,6 +190,7 @@ void MainView::buildToolbar() {
     connect(addMenu->addAction(tr("Add Folder…")), &QAction::triggered, this, &MainView::addFolderFromPanel);
     addButton_->setMenu(addMenu);
     addButton_->setPopupMode(QToolButton::InstantPopup);
+    forgetHoverWhenMenuCloses(addButton_);
     bar->addWidget(addButton_);
 
     auto* leading = new QWidget(bar);
@@ -232,6 +252,7 @@ void MainView::buildToolbar() {
     }
     languageButton_->setMenu(languageMenu);
     languageButton_->setPopupMode(QToolButton::InstantPopup);
+    forgetHoverWhenMenuCloses(languageButton_);
     bar->addWidget(languageButton_);
 
     convertButton_ = toolButton(tr("Convert"), Symbol::play, tr("Convert the files in the list"), bar);

@@ -6,6 +6,7 @@
 #include <QLabel>
 
 #include "pipeline/SupportedFiles.h"
+#include "session/Paths.h"
 
 namespace windows::OpenPanels {
 
@@ -32,6 +33,14 @@ void useOwnDialog(QFileDialog& dialog, const QString& message) {
     }
 }
 
+// The chosen entries as they are on disk: the dialog lists names decoded, so a name that
+// is not UTF-8 comes back with replacement characters and is looked up again.
+QList<QUrl> onDisk(const QList<QUrl>& chosen) {
+    QList<QUrl> files;
+    for (const QUrl& url : chosen) files << session::Paths::matchOnDisk(url);
+    return files;
+}
+
 }  // namespace
 
 QStringList nameFilters() {
@@ -50,7 +59,7 @@ QList<QUrl> chooseFilesToAdd(QWidget* parent) {
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilters(nameFilters());
     dialog.setLabelText(QFileDialog::Accept, QFileDialog::tr("Add"));
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedUrls() : QList<QUrl>{};
+    return dialog.exec() == QDialog::Accepted ? onDisk(dialog.selectedUrls()) : QList<QUrl>{};
 }
 
 QList<QUrl> chooseFolderToAdd(QWidget* parent) {
@@ -61,7 +70,7 @@ QList<QUrl> chooseFolderToAdd(QWidget* parent) {
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     }
     dialog.setLabelText(QFileDialog::Accept, QFileDialog::tr("Add"));
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedUrls() : QList<QUrl>{};
+    return dialog.exec() == QDialog::Accepted ? onDisk(dialog.selectedUrls()) : QList<QUrl>{};
 }
 
 std::optional<QUrl> chooseExportFolder(QWidget* parent) {

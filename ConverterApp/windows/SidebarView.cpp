@@ -12,6 +12,7 @@
 
 #include "EmptyStateView.h"
 #include "FileRow.h"
+#include "FocusFrame.h"
 #include "StatusFooter.h"
 #include "SymbolIcons.h"
 #include "ViewStyle.h"
@@ -66,6 +67,8 @@ SidebarView::SidebarView(session::ConversionSession& session, const WindowDialog
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     list_->setUniformItemSizes(false);
+    // The selection stays the accent while the focus is elsewhere, so the list's own focus is a frame.
+    FocusFrame::install(list_);
     empty_->showMessage(QIcon(SymbolIcons::pixmap(SymbolIcons::Symbol::tray, 40, ViewStyle::secondaryText(), 2.0)),
                         tr("No Files"), tr("Drop PDFs or images here, or use the + button."));
     empty_->setAutoFillBackground(true);

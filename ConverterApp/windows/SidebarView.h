@@ -30,7 +30,7 @@ namespace windows {
 // The list itself: a right click opens the row menu without selecting the row. Its
 // selection is the accent whenever the window is active, also while another part of the
 // window has the keyboard focus, as the rows' texts assume; in a window in the background
-// it is grey.
+// it is grey. While the list has the focus an accent frame runs round it.
 class DocumentList : public QListWidget {
     Q_OBJECT
 public:

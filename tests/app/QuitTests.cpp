@@ -33,7 +33,7 @@ TEST_P(QuitWithAWindowOpen, EndsTheEventLoopAndClosesEveryWindow) {
     ApplicationRoot root({shell::ResourceBundle::load(QStringLiteral(CE_SOURCE_DIR "/Resources"), {}), converter,
                           std::nullopt, nullptr});
     // A file given on the command line or by a second start, not converted: nothing to lose.
-    root.openFiles({file});
+    root.openFiles({QUrl::fromLocalFile(file)});
     root.menuBar().action(GetParam().window)->trigger();
 
     QTimer::singleShot(0, [&root] { root.menuBar().action(Command::quit)->trigger(); });

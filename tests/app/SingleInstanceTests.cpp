@@ -1,4 +1,3 @@
-#include <QDir>
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -6,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/SingleInstance.h"
+#include "session/Paths.h"
 
 namespace app {
 namespace {
@@ -21,17 +21,21 @@ TEST_F(Instances, ASecondStartHandsItsFilesToTheFirst) {
     ASSERT_EQ(first.start({}), SingleInstance::Role::primary);
     QSignalSpy received(&first, &SingleInstance::filesReceived);
 
+    // A name that is not UTF-8 arrives as its bytes.
+    const QList<QUrl> files = {QUrl::fromLocalFile(QStringLiteral("/scans/page 1.png")),
+                               session::Paths::toUrl("/scans/caf\xe9.pdf")};
     SingleInstance second(name);
-    EXPECT_EQ(second.start({QStringLiteral("report.pdf"), QStringLiteral("/scans/page 1.png")}),
-              SingleInstance::Role::handedOver);
+    EXPECT_EQ(second.start(files), SingleInstance::Role::handedOver);
     ASSERT_TRUE(received.wait(5000));
-    EXPECT_EQ(received[0][0].toStringList(),
-              (QStringList{QDir::current().absoluteFilePath("report.pdf"), QStringLiteral("/scans/page 1.png")}));
+    const auto handed = received[0][0].value<QList<QUrl>>();
+    EXPECT_EQ(handed, files);
+    ASSERT_EQ(handed.size(), 2);
+    EXPECT_EQ(session::Paths::toPath(handed[1]), std::filesystem::path("/scans/caf\xe9.pdf"));
 
     SingleInstance bare(name);
     EXPECT_EQ(bare.start({}), SingleInstance::Role::handedOver);
     ASSERT_TRUE(received.wait(5000));
-    EXPECT_TRUE(received[1][0].toStringList().isEmpty());
+    EXPECT_TRUE(received[1][0].value<QList<QUrl>>().isEmpty());
 }
 
 TEST_F(Instances, TheNameIsFreeAgainWhenTheFirstEnds) {

@@ -1,7 +1,6 @@
 // The application's own start-up, run as the built program: it runs itself again with idle
 // OpenMP workers sleeping (a policy the user set stands), and a start that finds a running
 // instance still hands it the files of its command line after that.
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -14,6 +13,7 @@
 #include <string>
 
 #include "app/SingleInstance.h"
+#include "session/Paths.h"
 
 namespace app {
 namespace {
@@ -35,6 +35,9 @@ protected:
 
     // Starts the application in the runtime folder, with its own settings, offscreen.
     void start(const QStringList& arguments, const QString& waitPolicy = {}) {
+        start(QStringLiteral(CE_APPLICATION), arguments, waitPolicy);
+    }
+    void start(const QString& command, const QStringList& arguments, const QString& waitPolicy = {}) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("OMP_WAIT_POLICY"));
         if (!waitPolicy.isEmpty()) environment.insert(QStringLiteral("OMP_WAIT_POLICY"), waitPolicy);
@@ -44,7 +47,7 @@ protected:
         program.setProcessEnvironment(environment);
         program.setWorkingDirectory(runtime.path());
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.start(QStringLiteral(CE_APPLICATION), arguments);
+        program.start(command, arguments);
         ASSERT_TRUE(program.waitForStarted(10'000));
     }
 
@@ -85,11 +88,18 @@ TEST_F(StartUp, ASecondStartHandsItsCommandLineFilesToTheRunningOne) {
     ASSERT_EQ(running.start({}), SingleInstance::Role::primary);
     QSignalSpy received(&running, &SingleInstance::filesReceived);
 
-    start({QStringLiteral("report.pdf"), QStringLiteral("/scans/page 1.png")});
+    // Through a shell, so that the program gets a name that is not UTF-8 ("caf\xe9.pdf") as
+    // its bytes: QProcess would encode its arguments as UTF-8.
+    start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"),
+                                      QStringLiteral("exec \"$0\" report.pdf '/scans/page 1.png' \"$(printf 'caf\\351.pdf')\""),
+                                      QStringLiteral(CE_APPLICATION)});
     ASSERT_TRUE(received.wait(30'000));
-    EXPECT_EQ(received[0][0].toStringList(),
-              (QStringList{QDir(runtime.path()).absoluteFilePath(QStringLiteral("report.pdf")),
-                           QStringLiteral("/scans/page 1.png")}));
+    const auto files = received[0][0].value<QList<QUrl>>();
+    ASSERT_EQ(files.size(), 3);
+    const std::filesystem::path folder = runtime.path().toStdString();
+    EXPECT_EQ(session::Paths::toPath(files[0]), folder / "report.pdf");
+    EXPECT_EQ(session::Paths::toPath(files[1]), std::filesystem::path("/scans/page 1.png"));
+    EXPECT_EQ(session::Paths::toPath(files[2]), folder / "caf\xe9.pdf");
     ASSERT_TRUE(program.waitForFinished(10'000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);

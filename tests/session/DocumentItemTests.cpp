@@ -108,11 +108,11 @@ TEST(DocumentItem, EveryResultWriteSignalsAndCountsAGeneration) {
 }
 
 TEST(FileStamp, UnreadablePathsShareTheUnknownStamp) {
-    const FileStamp missing = FileStamp::of(QStringLiteral("/nonexistent/folder/file.pdf"));
+    const FileStamp missing = FileStamp::of("/nonexistent/folder/file.pdf");
     EXPECT_EQ(missing.size, -1);
     EXPECT_EQ(missing.modified, FileStamp::distantPast());
-    EXPECT_EQ(missing, FileStamp::of(QStringLiteral("/another/missing.png")));
-    EXPECT_EQ(missing, FileStamp::of(QString()));
+    EXPECT_EQ(missing, FileStamp::of("/another/missing.png"));
+    EXPECT_EQ(missing, FileStamp::of(std::filesystem::path()));
     EXPECT_EQ(missing, FileStamp{});
     EXPECT_EQ(FileStamp::distantPast().date(), QDate(1, 1, 1));
 }
@@ -133,13 +133,13 @@ TEST(FileStamp, ReadsSizeAndTimeOfTheEntryItself) {
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(full).constData(), times, 0), 0);
     ASSERT_EQ(::symlink("full.pdf", QFile::encodeName(link).constData()), 0);
 
-    EXPECT_EQ(FileStamp::of(empty).size, 0);
-    const FileStamp stamp = FileStamp::of(full);
+    EXPECT_EQ(FileStamp::of(empty.toStdString()).size, 0);
+    const FileStamp stamp = FileStamp::of(full.toStdString());
     EXPECT_EQ(stamp.size, 10);
     EXPECT_EQ(stamp.modified.toMSecsSinceEpoch(), 1'600'000'000'250);
     // The link's own stamp: its size is the length of the text it points to.
-    EXPECT_EQ(FileStamp::of(link).size, 8);
-    EXPECT_NE(FileStamp::of(link), stamp);
+    EXPECT_EQ(FileStamp::of(link.toStdString()).size, 8);
+    EXPECT_NE(FileStamp::of(link.toStdString()), stamp);
 }
 
 }  // namespace

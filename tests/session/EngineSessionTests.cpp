@@ -113,6 +113,7 @@ TEST(EngineSession, ConvertsAndExportsFilesWhoseNamesAreNotUTF8) {
     for (const QString& name : {QStringLiteral("caf\uFFFD.md"), QStringLiteral("caf\uFFFD (pdf).md")}) {
         EXPECT_TRUE(readFile(out + "/old disk/" + name).contains("Annual Report")) << name.toStdString();
     }
+    std::filesystem::remove_all(folder);  // QTemporaryDir cannot name these files to remove them
 }
 
 }  // namespace

@@ -12,12 +12,18 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <filesystem>
+#include <fstream>
+
 #include "EmptyStateView.h"
 #include "PreviewView.h"
 #include "RegionLegend.h"
 #include "RegionLink.h"
+#include "SourcePageView.h"
 #include "SplitPane.h"
 #include "ViewsFixtures.h"
+#include "input/TestFiles.h"
+#include "session/Paths.h"
 #include "session/Settings.h"
 
 using namespace viewsfixtures;
@@ -150,6 +156,24 @@ TEST_F(PreviewViewTest, ToolbarControlsTakeTabFocusAndTheDividerLeavesLeftAndRig
     EXPECT_EQ(view->pageIndex(), 1);
     QTest::keyClick(handle, Qt::Key_Up);
     EXPECT_NEAR(settings.previewSplit(), 0.55, 1e-9);
+}
+
+// A file keeps its name's bytes from the list to the preview: one that is not UTF-8 is drawn.
+TEST_F(PreviewViewTest, SourcePageOfANameThatIsNotUTF8IsDrawn) {
+    ce::testing::TestPage page;
+    page.mediaBox = "0 0 200 300";
+    const std::filesystem::path path = std::filesystem::path(dir.path().toStdString()) / "caf\xe9.pdf";
+    std::ofstream(path, std::ios::binary) << ce::testing::makePDF({page, page});
+    auto item = std::make_shared<session::DocumentItem>(session::Paths::toUrl(path), "", false);
+    item->setPageCount(2);
+    auto view = makeView(item);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->sourcePage()->isLoading(); }, 20000));
+    EXPECT_FALSE(view->sourcePage()->loadFailed());
+    EXPECT_EQ(view->sourcePage()->image().size(), QSize(600, 900));
+    view->nextPage();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->sourcePage()->isLoading(); }, 20000));
+    EXPECT_FALSE(view->sourcePage()->loadFailed());
+    std::filesystem::remove(path);  // QTemporaryDir cannot name it to remove it
 }
 
 TEST_F(PreviewViewTest, PageArrowsHaveIconsWithoutAnIconTheme) {

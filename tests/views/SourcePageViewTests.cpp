@@ -35,7 +35,7 @@ protected:
     }
 
     void load(const QString& path, const ce::ConvertedPage* page) {
-        view.setSource(path, 0, page);
+        view.setSource(path.toStdString(), 0, page);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !view.isLoading(); }, 20000));
     }
 
@@ -122,12 +122,12 @@ TEST_F(SourcePageViewTest, EachBoxIsAnAccessibleButtonThatSelects) {
 TEST_F(SourcePageViewTest, ALaterPageWinsOverAnEarlierLoad) {
     const QString first = image("first.png", Qt::red);
     const QString second = image("second.png", Qt::blue);
-    view.setSource(first, 0, &page);
-    view.setSource(second, 0, &page);
+    view.setSource(first.toStdString(), 0, &page);
+    view.setSource(second.toStdString(), 0, &page);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !view.isLoading(); }, 20000));
     QTest::qWait(100);  // let any late result of the first page arrive
     EXPECT_EQ(view.image().pixelColor(0, 0), QColor(Qt::blue));
-    EXPECT_EQ(view.currentKey(), PageRenderer::cacheKey(second, 0));
+    EXPECT_EQ(view.currentKey(), PageRenderer::cacheKey(second.toStdString(), 0));
 }
 
 TEST_F(SourcePageViewTest, UnreadableFileShowsNoPreview) {

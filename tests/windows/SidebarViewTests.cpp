@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "StatusFooter.h"
+#include <algorithm>
+
 #include <QApplication>
 #include <QMenu>
 #include <QTest>
@@ -188,6 +190,42 @@ TEST_F(SidebarTest, EmptyListShowsNoFilesAndTheFooterStays) {
     EXPECT_FALSE(sidebar->showsEmptyState());
     session->removeItems({items[0]->id()});
     EXPECT_TRUE(sidebar->showsEmptyState());
+}
+
+// The empty list's description wraps into even lines at the sidebar's narrowest, usual and
+// widest width: its last line is never a word left alone.
+TEST_F(SidebarTest, EmptyListTextWrapsIntoEvenLines) {
+    const QString text = QStringLiteral("Drop PDFs or images here, or use the + button.");
+    QWidget* description = nullptr;
+    for (auto* child : sidebar->findChildren<QWidget*>()) {
+        if (child->property("text").toString() == text) description = child;
+    }
+    ASSERT_NE(description, nullptr);
+    for (const int width : {240, 290, 420}) {
+        SCOPED_TRACE(width);
+        sidebar->resize(width, 600);
+        settle();
+        // The ink of each line, a line's spacing apart from the top.
+        const QImage image = description->grab().toImage();
+        const int spacing = QFontMetrics(description->font()).lineSpacing();
+        const QRgb background = image.pixel(0, 0);
+        std::vector<int> inkWidths;
+        for (int top = 0; top + spacing / 2 < image.height(); top += spacing) {
+            int left = image.width(), right = -1;
+            for (int y = top; y < std::min(top + spacing, image.height()); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (std::abs(qGray(image.pixel(x, y)) - qGray(background)) < 40) continue;
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            }
+            if (right >= left) inkWidths.push_back(right - left + 1);
+        }
+        ASSERT_FALSE(inkWidths.empty());
+        const int widest = *std::max_element(inkWidths.begin(), inkWidths.end());
+        EXPECT_GE(inkWidths.back() * 2, widest) << inkWidths.size() << " lines, the last " << inkWidths.back()
+                                                << " of " << widest << " pixels wide";
+    }
 }
 
 }  // namespace

@@ -1,17 +1,21 @@
 // The whole window with the real engine and the shipped models, on a real X server (Xvfb):
-// start empty, open the scanned invoice from the sample menu, drop the other two samples
-// and a scanned page, convert, look at a page with a table and its regions, switch the
+// start empty, open and close the Add menu, open the scanned invoice from the sample menu,
+// drop the other two samples and a scanned page, Tab through the window's controls, convert, look at a page with a table and its regions, switch the
 // output format, export, and check the files. It uses only the repository's own samples,
 // so it runs on every machine. A screenshot of the window is saved at each step under the
 // build folder's screenshots/window/ to be looked at.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
@@ -19,6 +23,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "PageRenderer.h"
@@ -44,7 +49,7 @@ const QString shots = QStringLiteral(CE_SCREENSHOT_DIR "/window");
 // A page of a PDF as a scanner would give it: 150 pixels per inch, turned a little,
 // with some noise, saved as PNG.
 QString makeScan(const QString& pdf, int pageIndex, const QString& folder) {
-    const QImage page = PageRenderer::render(pdf, pageIndex);
+    const QImage page = PageRenderer::render(pdf.toStdString(), pageIndex);
     if (page.isNull()) return {};
     const QImage small = page.scaledToWidth(1275, Qt::SmoothTransformation);
     QImage scan(small.size(), QImage::Format_RGB32);
@@ -66,6 +71,41 @@ QString makeScan(const QString& pdf, int pageIndex, const QString& folder) {
     const QString path = folder + QStringLiteral("/Scanned page.png");
     return scan.save(path) ? path : QString();
 }
+
+// The X server's own pointer, moved and clicked through the XTest extension (loaded when the
+// program runs, so that the build needs no X headers): unlike Qt's synthetic events, its
+// clicks go through the pointer grab of an open menu, as a user's do.
+class XPointer {
+public:
+    XPointer() {
+        x11_ = dlopen("libX11.so.6", RTLD_NOW);
+        xtst_ = dlopen("libXtst.so.6", RTLD_NOW);
+        if (!x11_ || !xtst_) return;
+        auto open = reinterpret_cast<void* (*)(const char*)>(dlsym(x11_, "XOpenDisplay"));
+        flush_ = reinterpret_cast<int (*)(void*)>(dlsym(x11_, "XFlush"));
+        motion_ = reinterpret_cast<int (*)(void*, int, int, int, unsigned long)>(dlsym(xtst_, "XTestFakeMotionEvent"));
+        button_ = reinterpret_cast<int (*)(void*, unsigned, int, unsigned long)>(dlsym(xtst_, "XTestFakeButtonEvent"));
+        if (open && flush_ && motion_ && button_) display_ = open(nullptr);
+    }
+    bool available() const { return display_ != nullptr; }
+    void moveTo(QPoint global) {
+        motion_(display_, -1, global.x(), global.y(), 0);
+        flush_(display_);
+    }
+    void click() {
+        button_(display_, 1, 1, 0);
+        button_(display_, 1, 0, 0);
+        flush_(display_);
+    }
+
+private:
+    void* x11_ = nullptr;
+    void* xtst_ = nullptr;
+    void* display_ = nullptr;
+    int (*flush_)(void*) = nullptr;
+    int (*motion_)(void*, int, int, int, unsigned long) = nullptr;
+    int (*button_)(void*, unsigned, int, unsigned long) = nullptr;
+};
 
 class WindowScenario : public ::testing::Test {
 protected:
@@ -121,6 +161,7 @@ TEST_F(WindowScenario, FromDropToExport) {
     QDir().mkpath(out);
     windows::WindowDialogs dialogs = windows::WindowDialogs::real(&window);
     dialogs.chooseExportFolder = [out] { return std::optional<QUrl>(QUrl::fromLocalFile(out)); };
+    dialogs.chooseFilesToAdd = [] { return QList<QUrl>{}; };
     std::vector<QList<QUrl>> reveals;
     dialogs.reveal = [&reveals](const QList<QUrl>& shown) { reveals.push_back(shown); };
     window.setDialogs(dialogs);
@@ -134,6 +175,30 @@ TEST_F(WindowScenario, FromDropToExport) {
     EXPECT_EQ(window.size(), windows::MainView::defaultSize);
     EXPECT_TRUE(window.dropZone()->isVisible());
     shoot("01-empty");
+
+    // The Add menu opened with a click, and its first entry chosen with another (the panel is
+    // cancelled): once the menu is gone the button no longer shows the hover frame.
+    XPointer pointer;
+    if (pointer.available()) {
+        QToolButton* add = window.addButton();
+        const QImage plain = add->grab().toImage();
+        pointer.moveTo(add->mapToGlobal(add->rect().center()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return add->underMouse(); }, 5'000));
+        QMenu* menu = add->menu();
+        // The menu runs its own event loop once open, so the choice is made from a timer.
+        bool menuShown = false;
+        QTimer::singleShot(500, menu, [&] {
+            menuShown = menu->isVisible();
+            pointer.moveTo(menu->mapToGlobal(menu->actionGeometry(menu->actions().front()).center()));
+            QTimer::singleShot(300, menu, [&] { pointer.click(); });
+        });
+        pointer.click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return menuShown && !menu->isVisible(); }, 10'000));
+        QTest::qWait(300);
+        EXPECT_FALSE(add->underMouse());
+        EXPECT_EQ(add->grab().toImage(), plain) << "the Add button still shows the pointer over it";
+        shoot("01a-add-menu-closed");
+    }
 
     window.dropZone()->sampleMenu()->action(shell::Sample::invoice)->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return session.items().size() == 1; }, 10'000));
@@ -150,6 +215,20 @@ TEST_F(WindowScenario, FromDropToExport) {
     }, 60'000));
     EXPECT_TRUE(window.convertButton()->isEnabled());
     shoot("04-added");
+
+    // Tab walks the window's controls; each step is a screenshot that shows where the focus is.
+    {
+        QCursor::setPos(window.mapToGlobal(QPoint(window.width() - 5, window.height() - 5)));
+        QWidget* first = nullptr;
+        for (int step = 1; step <= 16; ++step) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, Qt::Key_Tab);
+            QWidget* focused = QApplication::focusWidget();
+            ASSERT_NE(focused, nullptr);
+            if (focused == first) break;
+            if (!first) first = focused;
+            shoot(QStringLiteral("04-tab-%1").arg(step, 2, 10, QLatin1Char('0')).toLatin1().constData());
+        }
+    }
 
     window.convertButton()->click();
     ASSERT_TRUE(session.isConverting());
