@@ -4,23 +4,13 @@
 #include <vector>
 
 #include "models/FootnoteText.h"
+#include "models/DetectionFixtures.h"
 
 using namespace ce;
+using ce::testing::addLine;
+using ce::testing::detection;
 
 namespace {
-
-Cluster detection(int id, DocLabel label, BBox box, double confidence) {
-    Cluster cluster;
-    cluster.id = id;
-    cluster.label = label;
-    cluster.bbox = box;
-    cluster.confidence = confidence;
-    return cluster;
-}
-
-void addLine(std::vector<TextCell>& lines, std::string text, BBox box, bool fromOCR) {
-    lines.push_back({static_cast<int>(lines.size()), std::move(text), box, 1, fromOCR});
-}
 
 // The recognised lines of the scanned invoice sample: the sender, the customer, the
 // item table (rows spread over the page's width) and the payment terms at the bottom.
