@@ -13,7 +13,9 @@
 
 namespace ce::DetectionText {
 
-bool fromTextLayer(const TextCell& line) { return !line.fromOCR && !isBlank(line.text) && line.bbox.area() > 0; }
+bool isVisible(const TextCell& line) { return !isBlank(line.text) && line.bbox.area() > 0; }
+
+bool fromTextLayer(const TextCell& line) { return !line.fromOCR && isVisible(line); }
 
 std::vector<const TextCell*> textLayerLines(const std::vector<TextCell>& lines) {
     std::vector<const TextCell*> layer;
@@ -23,13 +25,25 @@ std::vector<const TextCell*> textLayerLines(const std::vector<TextCell>& lines) 
     return layer;
 }
 
-std::vector<const TextCell*> linesIn(const BBox& box, const std::vector<TextCell>& lines, double minShareInside) {
+namespace {
+
+std::vector<const TextCell*> linesInWhere(const BBox& box, const std::vector<TextCell>& lines, double minShareInside,
+                                          bool (*counts)(const TextCell&)) {
     std::vector<const TextCell*> inside;
     for (const TextCell& line : lines) {
-        if (fromTextLayer(line) && line.bbox.intersectionArea(box) >= minShareInside * line.bbox.area())
-            inside.push_back(&line);
+        if (counts(line) && line.bbox.intersectionArea(box) >= minShareInside * line.bbox.area()) inside.push_back(&line);
     }
     return inside;
+}
+
+}  // namespace
+
+std::vector<const TextCell*> linesIn(const BBox& box, const std::vector<TextCell>& lines, double minShareInside) {
+    return linesInWhere(box, lines, minShareInside, fromTextLayer);
+}
+
+std::vector<const TextCell*> visibleLinesIn(const BBox& box, const std::vector<TextCell>& lines, double minShareInside) {
+    return linesInWhere(box, lines, minShareInside, isVisible);
 }
 
 double medianHeight(const std::vector<const TextCell*>& lines) {

@@ -1,6 +1,6 @@
 // What the PDF's text layer says inside a detected region, for the corrections made to
-// the layout model's detections before post-processing. Only text-layer lines count:
-// recognised text on a scanned region says little about what the region is. Stateless;
+// the layout model's detections before post-processing. Mostly only text-layer lines
+// count: recognised text on a scanned region says little about what the region is. Stateless;
 // safe from any thread.
 #pragma once
 
@@ -12,6 +12,10 @@
 
 namespace ce::DetectionText {
 
+// Whether the line holds visible text in a box of some area, from the text layer or
+// recognised.
+bool isVisible(const TextCell& line);
+
 // Whether the line comes from the text layer and holds visible text in a box of some area.
 bool fromTextLayer(const TextCell& line);
 
@@ -21,6 +25,11 @@ std::vector<const TextCell*> textLayerLines(const std::vector<TextCell>& lines);
 // The text-layer lines of which at least minShareInside of the area lies in the box, in
 // their order.
 std::vector<const TextCell*> linesIn(const BBox& box, const std::vector<TextCell>& lines, double minShareInside);
+
+// The visible lines, from the text layer or recognised, of which at least minShareInside
+// of the area lies in the box, in their order: for corrections that look only at the
+// lines' sizes and first characters, which recognition gets right.
+std::vector<const TextCell*> visibleLinesIn(const BBox& box, const std::vector<TextCell>& lines, double minShareInside);
 
 // The median height of the lines' boxes; the lines must not be empty.
 double medianHeight(const std::vector<const TextCell*>& lines);

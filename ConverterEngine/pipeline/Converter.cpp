@@ -13,6 +13,7 @@
 #include "input/StripOCR.h"
 #include "input/VisionOCR.h"
 #include "models/FigureText.h"
+#include "models/FootnoteText.h"
 #include "models/HeaderTitles.h"
 #include "models/HeadingLines.h"
 #include "models/LayoutPostprocessor.h"
@@ -23,6 +24,7 @@
 #include "models/ParagraphLines.h"
 #include "models/RegionLabels.h"
 #include "models/SidewaysText.h"
+#include "models/TableHeaders.h"
 #include "models/TableFormer.h"
 #include "pipeline/PlatformServices.h"
 
@@ -97,9 +99,10 @@ std::vector<Cluster> Converter::layoutClusters(const std::vector<Cluster>& detec
     post.pageWidth = pageWidth;
     post.pageHeight = pageHeight;
     post.cells = lines;
-    // The model's detections corrected by what the text layer says, before post-processing.
+    // The model's detections corrected by what the page's lines say, before post-processing.
     std::vector<Cluster> corrected = FigureText::relabelled(detected, lines);
     corrected = HeaderTitles::relabelled(std::move(corrected), lines);
+    corrected = FootnoteText::relabelled(std::move(corrected), lines);
     corrected = RegionLabels::corrected(std::move(corrected), lines);
     corrected = SidewaysText::joined(std::move(corrected), lines);
     corrected = ParagraphLines::joined(std::move(corrected), lines);
@@ -224,8 +227,9 @@ struct TableStep {
     double scale = 0;
 };
 
-// The table step: every table-like region's grid from one render of the page. A table
-// whose structure cannot be read stays without one; other failures fail the page.
+// The table step: every table-like region's grid from one render of the page, with the
+// header rows the table model misses marked. A table whose structure cannot be read
+// stays without one; other failures fail the page.
 TableStep recogniseTables(const PageSource& page, const ChosenText& chosen, const std::vector<Cluster>& clusters,
                           const std::vector<std::string>& ocrLanguages, const Converter::IsCancelled& isCancelled,
                           ModelSet& models, const Converter::Options& options, Timings& timings) {
@@ -253,10 +257,10 @@ TableStep recogniseTables(const PageSource& page, const ChosenText& chosen, cons
             };
         }
         try {
-            step.tables[cluster->id] = models.withTableFormer([&](const TableFormer& former) {
+            step.tables[cluster->id] = TableHeaders::marked(models.withTableFormer([&](const TableFormer& former) {
                 return former.predict(*step.render, step.scale, width, height, cluster->bbox, cluster->id, tokens,
                                       recover);
-            });
+            }));
         } catch (const TableFormerError& e) {
             Log::error(Log::Category::engine, {"table left without structure: ", std::string(e.what())});
         } catch (const OTSL::ConversionError& e) {

@@ -5,19 +5,13 @@
 #include <vector>
 
 #include "models/FigureText.h"
+#include "models/DetectionFixtures.h"
 
 using namespace ce;
+using ce::testing::addLine;
+using ce::testing::detection;
 
 namespace {
-
-Cluster detection(int id, DocLabel label, BBox box) {
-    Cluster cluster;
-    cluster.id = id;
-    cluster.label = label;
-    cluster.bbox = box;
-    cluster.confidence = 0.8;
-    return cluster;
-}
 
 // A page of body text: twelve 10-point lines down the lower half of the page.
 std::vector<TextCell> bodyLines() {
@@ -27,10 +21,6 @@ std::vector<TextCell> bodyLines() {
         lines.push_back({static_cast<int>(lines.size()), "body text line", {50, top, 550, top + 10}, 1, false});
     }
     return lines;
-}
-
-void addLine(std::vector<TextCell>& lines, std::string text, BBox box, bool fromOCR = false) {
-    lines.push_back({static_cast<int>(lines.size()), std::move(text), box, 1, fromOCR});
 }
 
 // Full-width 10-point lines every 14 points from `top`: a paragraph.

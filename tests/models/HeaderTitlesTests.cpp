@@ -4,14 +4,12 @@
 #include <vector>
 
 #include "models/HeaderTitles.h"
+#include "models/DetectionFixtures.h"
 
 using namespace ce;
+using ce::testing::addLine;
 
 namespace {
-
-void addLine(std::vector<TextCell>& lines, std::string text, BBox box) {
-    lines.push_back({static_cast<int>(lines.size()), std::move(text), box, 1, false});
-}
 
 // A page of 11-point body lines below whatever the case puts at its top.
 std::vector<TextCell> bodyLines() {

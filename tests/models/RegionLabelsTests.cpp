@@ -4,23 +4,13 @@
 #include <vector>
 
 #include "models/RegionLabels.h"
+#include "models/DetectionFixtures.h"
 
 using namespace ce;
+using ce::testing::addLine;
+using ce::testing::detection;
 
 namespace {
-
-Cluster detection(int id, DocLabel label, BBox box, double confidence) {
-    Cluster cluster;
-    cluster.id = id;
-    cluster.label = label;
-    cluster.bbox = box;
-    cluster.confidence = confidence;
-    return cluster;
-}
-
-void addLine(std::vector<TextCell>& lines, std::string text, BBox box) {
-    lines.push_back({static_cast<int>(lines.size()), std::move(text), box, 1, false});
-}
 
 std::vector<DocLabel> labelsOf(const std::vector<Cluster>& clusters) {
     std::vector<DocLabel> labels;

@@ -2,7 +2,8 @@
 // step, with the page's text layer (no recognition): the layout model's detections, the
 // table boxes widened to their text lines, the clusters after post-processing, and for
 // each table the tokens it is given, the grid the table model reads (one line of OTSL
-// tokens per row) and its cells with their texts. --render writes the page as the
+// tokens per row, with the header rows it misses marked as the table step marks them)
+// and its cells with their texts. --render writes the page as the
 // layout model is given it (one pixel per point, before the scaling to the model's
 // input), so that the model kit's Python evaluation can be run on the same pixels
 // (`layout.evaluate --draw`). A developer tool for following a table from the page to
@@ -26,6 +27,7 @@
 #include "models/ModelSet.h"
 #include "models/OTSL.h"
 #include "models/TableBoxes.h"
+#include "models/TableHeaders.h"
 #include "pipeline/Converter.h"
 #include "pipeline/PDFPageSource.h"
 #include "pipeline/PlatformServices.h"
@@ -150,9 +152,9 @@ int main(int argc, char** argv) {
             std::printf("table #%d [%.1f %.1f %.1f %.1f]: %zu tokens, render at %.2f pixels per point\n", cluster.id,
                         cluster.bbox.l, cluster.bbox.t, cluster.bbox.r, cluster.bbox.b, tokens.size(), scale);
             try {
-                printTable(models.withTableFormer([&](const TableFormer& former) {
+                printTable(TableHeaders::marked(models.withTableFormer([&](const TableFormer& former) {
                     return former.predict(*tableRender, scale, width, height, cluster.bbox, cluster.id, tokens, nullptr);
-                }));
+                })));
             } catch (const TableFormerError& error) {
                 std::printf("  no structure: %s\n", error.what());
             } catch (const OTSL::ConversionError& error) {

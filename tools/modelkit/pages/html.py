@@ -7,6 +7,7 @@ document. Chromium is run twice on the file, once for a screenshot and once to d
 DOM with the boxes; the layout is the same both times. The screenshot is cut into pages.
 
     /usr/bin/python3 -m pages.html OUT --batches 20 [--per-batch 10] [--start 0] [--listing 0.7]
+        [--reports 0.2] [--stats 0.15] [--prose 0.15] [--onepage 0.1]
 
 writes OUT/h<seed>.png and OUT/h<seed>.json in the format of page.py.
 """
@@ -75,9 +76,12 @@ SCRIPT = """
 
 
 class HtmlPage:
-    def __init__(self, seed, width, height, listing=0.0, reports=0.0):
+    def __init__(self, seed, width, height, listing=0.0, reports=0.0, stats=0.0, prose=0.0, onepage=0.0):
         self.listing = listing
         self.reports = reports
+        self.stats = stats
+        self.prose = prose
+        self.onepage = onepage
         self.rng = rng = random.Random(seed)
         self.src = TextSource(rng)
         self.width, self.height = width, height
@@ -396,6 +400,110 @@ class HtmlPage:
             out.append(rng.choices(fns, weights=ws)[0]())
         return "".join(out)
 
+    def stats_table(self):
+        """A dense table of statistics: many short rows of figures under a "Table N." caption
+        (years, regions or age groups down the side, five to fourteen numeric columns, small
+        type), ruled above and below, by rows, in a full grid or not at all; a note below now
+        and then."""
+        rng, src = self.rng, self.src
+        n_cols = rng.randint(5, 14)
+        n_rows = rng.randint(12, 45)
+        kinds = [rng.choice(["int", "float", "pct", "big", "neg"]) for _ in range(n_cols - 1)]
+        side = rng.choice(["year", "region", "age", "code"])
+        ruling = rng.choice(["booktabs", "booktabs", "rows", "grid", "none"])
+        bc = rng.choice(["#000", "#444", "#888", self.accent])
+        pad = f"{rng.uniform(0, 2):.1f}px {rng.uniform(2, 6):.1f}px"
+        cell = f"padding:{pad};"
+        if ruling == "grid":
+            cell += f"border:1px solid {bc};"
+        elif ruling == "rows":
+            cell += f"border-bottom:0.5px solid {bc};"
+        year = rng.randint(1950, 2000)
+        head = [rng.choice(["Year", "Region", "Age group", "Code", ""])] + [
+            src.title(1, 2) if rng.random() < 0.6 else str(rng.randint(1990, 2030)) for _ in range(n_cols - 1)]
+        rule = f"border-bottom:1px solid {bc};" if ruling == "booktabs" else ""
+        rows = ["<tr>" + "".join(f'<th style="{cell}{rule}text-align:{"left" if c == 0 else "right"}">{self.e(t)}</th>'
+                                 for c, t in enumerate(head)) + "</tr>"]
+        for r in range(n_rows):
+            if side == "year":
+                label = str(year + r)
+            elif side == "region":
+                label = rng.choice(self.CITIES)
+            elif side == "age":
+                label = f"{5 * r}-{5 * r + 4}"
+            else:
+                label = f"{rng.choice('ABCDEFGHKLMNPRST')}{rng.randint(10, 99)}"
+            cells = [f'<td style="{cell}text-align:left">{self.e(label)}</td>']
+            cells += [f'<td style="{cell}text-align:right">{self.e(src.number(k) if rng.random() < 0.95 else "..")}</td>'
+                      for k in kinds]
+            rows.append("<tr>" + "".join(cells) + "</tr>")
+        css = f"font-size:{rng.uniform(6.5, 9.5):.1f}px;line-height:{rng.uniform(1.0, 1.3):.2f};border-collapse:collapse;" \
+              f"width:{rng.choice(['100%', '100%', 'auto'])}"
+        if ruling == "booktabs":
+            css += f";border-top:1.5px solid {bc};border-bottom:1.5px solid {bc}"
+        cap = self.caption("tab") if rng.random() < 0.8 else ""
+        note = self.source_note(20) if rng.random() < 0.4 else ""
+        return f'<div class="blk">{cap}<table data-l="table" data-fill="1" style="{css}">{"".join(rows)}</table>{note}</div>'
+
+    def stats_body(self):
+        """The flow of a statistics page: a paragraph or heading now and then above one or two
+        dense tables of figures."""
+        rng = self.rng
+        out = [self.h()] if rng.random() < 0.4 else []
+        if rng.random() < 0.4:
+            out.append(self.p())
+        out.append(self.stats_table())
+        if rng.random() < 0.3:
+            out.append(self.stats_table())
+        return "".join(out)
+
+    def reference(self, n):
+        """One entry of a list of references: authors, year, title, journal, volume and pages."""
+        rng, src = self.rng, self.src
+        authors = ", ".join(f"{rng.choice(LAST)}, {rng.choice('ABCDEFGHJKLMNPRSTW')}." for _ in range(rng.randint(1, 4)))
+        mark = rng.choice([f"[{n}] ", f"{n}. ", ""])
+        return (f"{mark}{authors} ({rng.randint(1970, 2024)}). {src.title(3, 10)}. {src.title(1, 4)}, "
+                f"{rng.randint(1, 80)}({rng.randint(1, 12)}), {rng.randint(1, 400)}-{rng.randint(401, 900)}.")
+
+    def prose_body(self):
+        """A page with no table: running paragraphs, bulleted and numbered lists, lists of
+        references and lines of sentences one under the other, for the detector to learn that
+        columns of text are not tables."""
+        rng = self.rng
+        out = [self.h()] if rng.random() < 0.5 else []
+        for _ in range(rng.randint(3, 9)):
+            x = rng.random()
+            if x < 0.35:
+                out.append(self.p())
+            elif x < 0.55:
+                out.append(self.lst())
+            elif x < 0.75:
+                items = "".join(f'<div data-l="listItem" data-tight="1" style="padding-left:2em;text-indent:-2em;margin:0.2em 0">'
+                                f'{self.e(self.reference(i + 1))}</div>' for i in range(rng.randint(4, 14)))
+                out.append(f'<div class="blk">{self.h() if rng.random() < 0.6 else ""}{items}</div>')
+            elif x < 0.9:
+                out.append("".join(f'<div data-l="text" data-tight="1" style="margin:0.15em 0">{self.e(self.src.sentence(6, 16))}</div>'
+                                   for _ in range(rng.randint(3, 10))))
+            else:
+                out.append(self.h())
+        return "".join(out)
+
+    def onepage_body(self):
+        """A one-page document: a large title at the very top of the page, then a few lines,
+        paragraphs, a list or a small table."""
+        rng = self.rng
+        size = rng.uniform(1.5, 2.8)
+        align = rng.choice(["center", "left", "left"])
+        out = [f'<div class="blk" style="text-align:{align};margin-top:0"><div data-l="title" data-tight="1" '
+               f'style="font-size:{size:.1f}em;font-weight:{rng.choice(["bold", "bold", "normal"])};font-family:\'{self.head_font}\'">'
+               f'{self.e(self.src.title(1, 7))}</div></div>']
+        if rng.random() < 0.3:
+            out.append(self.kv())
+        makers = [(self.p, 40), (self.h, 10), (self.lst, 15), (self.report_table, 10)]
+        fns, ws = zip(*makers)
+        out += [rng.choices(fns, weights=ws)[0]() for _ in range(rng.randint(1, 6))]
+        return "".join(out)
+
     def source_note(self, longest):
         """The note under a table ("Source: ...")."""
         return (f'<div class="note" data-l="footnote" data-tight="1">{self.rng.choice(["Source: ", "Note: ", "* "])}'
@@ -524,14 +632,15 @@ class HtmlPage:
         ml, mt = rng.uniform(25, 80), rng.uniform(25, 70)
         mb = rng.uniform(30, 70)
         ncol = rng.choices([1, 2, 3], weights=[55, 38, 7])[0]
-        rest = 1 - self.listing - self.reports
-        kind = rng.choices(["article", "tables", "listing", "report"],
-                           weights=[75 * rest, 25 * rest, 100 * self.listing, 100 * self.reports])[0]
+        rest = max(0.0, 1 - self.listing - self.reports - self.stats - self.prose - self.onepage)
+        kind = rng.choices(["article", "tables", "listing", "report", "stats", "prose", "onepage"],
+                           weights=[75 * rest, 25 * rest, 100 * self.listing, 100 * self.reports, 100 * self.stats,
+                                    100 * self.prose, 100 * self.onepage])[0]
         inner = self.width - 2 * ml
         gap = rng.uniform(12, 28)
         colw = (inner - gap * (ncol - 1)) / ncol
         header = ""
-        if rng.random() < 0.7:
+        if kind != "onepage" and rng.random() < 0.7:
             header = (f'<div class="hdr" style="top:{mt * 0.45:.0f}px;left:{ml:.0f}px;right:{ml:.0f}px">'
                       f'<span data-l="pageHeader" data-tight="1">{self.e(self.src.title(2, 6))}</span>'
                       f'<span data-l="pageHeader" data-tight="1">{rng.randint(1, 300)}</span></div>')
@@ -554,6 +663,12 @@ class HtmlPage:
             body = f'<div class="flow">{self.report_body()}</div>'
         elif kind == "report":
             body = f'<div class="flow">{self.report_flow()}</div>'
+        elif kind == "stats":
+            body = f'<div class="flow">{self.stats_body()}</div>'
+        elif kind == "prose":
+            body = f'<div class="flow">{self.prose_body()}</div>'
+        elif kind == "onepage":
+            body = f'<div class="flow">{self.onepage_body()}</div>'
         elif kind == "tables":
             body = f'<div class="flow">{top}{self.h() if rng.random() < 0.5 else ""}' + "".join(
                 self.table(True) + (self.p() if rng.random() < 0.4 else "") for _ in range(rng.randint(1, 3))) + "</div>"
@@ -590,8 +705,8 @@ def chromium():
     raise RuntimeError("chromium is not installed (tools/modelkit/setup installs it)")
 
 
-def render_batch(out, seeds, width, height, timeout=180, listing=0.0, reports=0.0):
-    pages = [HtmlPage(s, width, height, listing, reports) for s in seeds]
+def render_batch(out, seeds, width, height, timeout=180, listing=0.0, reports=0.0, stats=0.0, prose=0.0, onepage=0.0):
+    pages = [HtmlPage(s, width, height, listing, reports, stats, prose, onepage) for s in seeds]
     with tempfile.TemporaryDirectory() as tmp:
         path = os.path.join(tmp, "batch.html")
         with open(path, "w") as f:
@@ -628,13 +743,20 @@ def main():
     p.add_argument("--listing", type=float, default=0.0, help="share of listing pages (dense tables filling the page)")
     p.add_argument("--reports", type=float, default=0.0,
                    help="share of report pages (captioned tables of four to six columns filling the width, small ruled grids, lists)")
+    p.add_argument("--stats", type=float, default=0.0,
+                   help="share of statistics pages (dense tables of many short numeric rows under a caption)")
+    p.add_argument("--prose", type=float, default=0.0,
+                   help="share of pages without tables (paragraphs, lists, references, lines of sentences)")
+    p.add_argument("--onepage", type=float, default=0.0,
+                   help="share of one-page documents (a large title at the top, no page header)")
     a = p.parse_args()
     os.makedirs(a.out, exist_ok=True)
     sizes = [(612, 792), (595, 842), (792, 612), (842, 595)]
     for b in range(a.batches):
         seed0 = a.start + b * a.per_batch
         w, h = random.Random(seed0).choices(sizes, weights=[10, 10, 3, 3])[0]
-        render_batch(a.out, list(range(seed0, seed0 + a.per_batch)), w, h, listing=a.listing, reports=a.reports)
+        render_batch(a.out, list(range(seed0, seed0 + a.per_batch)), w, h, listing=a.listing, reports=a.reports,
+                     stats=a.stats, prose=a.prose, onepage=a.onepage)
         print(f"batch {b + 1}/{a.batches}", flush=True)
 
 
