@@ -59,7 +59,8 @@ RGBImage boxAverage(const RGBImage& src, const Region& region, int kx, int ky) {
 // multiply-adds give the same bits in the processor's instruction as in libm's routine,
 // which the baseline build calls for each one; the clone for processors with FMA runs
 // them inline.
-__attribute__((target_clones("fma", "default"))) RGBImage areaAverage(const RGBImage& src, int newWidth, int newHeight, const Region& region) {
+__attribute__((target_clones("fma", "default"))) RGBImage areaAverage(const RGBImage& src, int newWidth,
+                                                                      int newHeight, const Region& region) {
     std::vector<Decimate> xTable;
     for (Decimate d : areaTable(src.width, newWidth)) {
         if (d.di < region.x0 || d.di >= region.x1) continue;
