@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <numbers>
 #include <utility>
 
@@ -44,12 +45,9 @@ struct PixelBox {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 
-// Tesseract's instances for this thread, keyed by language set and dictionary use.
-// Instances are created on first use and kept for the thread's life.
-tesseract::TessBaseAPI& instance(const std::string& languages, bool dictionaries) {
-    thread_local std::map<std::pair<std::string, bool>, std::unique_ptr<tesseract::TessBaseAPI>> cache;
-    auto& slot = cache[{languages, dictionaries}];
-    if (slot) return *slot;
+using InstanceKey = std::pair<std::string, bool>;  // language set, dictionaries on
+
+std::unique_ptr<tesseract::TessBaseAPI> loadInstance(const std::string& languages, bool dictionaries) {
     auto api = std::make_unique<tesseract::TessBaseAPI>();
     std::vector<std::string> names;
     std::vector<std::string> values;
@@ -60,13 +58,65 @@ tesseract::TessBaseAPI& instance(const std::string& languages, bool dictionaries
     const std::string directory = TesseractLanguages::dataDirectory().string();
     if (api->Init(directory.c_str(), languages.c_str(), tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values,
                   false) != 0) {
-        cache.erase({languages, dictionaries});
         throw EngineError::textRecognition("Tesseract cannot load language data " + languages + " from " + directory);
     }
     api->SetVariable("debug_file", "/dev/null");
-    slot = std::move(api);
-    return *slot;
+    return api;
 }
+
+// Tesseract's idle instances, shared by all threads, by language set and dictionary
+// use. Loading a language set takes a third of a second, and each document converts on
+// a thread of its own, so instances outlive the threads that loaded them; there are as
+// many of a kind as recognitions of that kind ever ran at once. The mutex guards the
+// idle lists; an instance taken out belongs to one recognition until it is given back.
+class InstancePool {
+public:
+    // Never destroyed: its instances would outlive Tesseract's own globals at exit.
+    static InstancePool& shared() {
+        static auto* pool = new InstancePool;
+        return *pool;
+    }
+
+    std::unique_ptr<tesseract::TessBaseAPI> take(const InstanceKey& key) {
+        {
+            const std::lock_guard lock(mutex_);
+            auto& idle = idle_[key];
+            if (!idle.empty()) {
+                auto api = std::move(idle.back());
+                idle.pop_back();
+                return api;
+            }
+        }
+        return loadInstance(key.first, key.second);
+    }
+
+    void giveBack(const InstanceKey& key, std::unique_ptr<tesseract::TessBaseAPI> api) {
+        const std::lock_guard lock(mutex_);
+        idle_[key].push_back(std::move(api));
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<InstanceKey, std::vector<std::unique_ptr<tesseract::TessBaseAPI>>> idle_;
+};
+
+// One instance of the shared pool, held for one recognition and given back cleared.
+class PooledInstance {
+public:
+    explicit PooledInstance(InstanceKey key) : key_(std::move(key)), api_(InstancePool::shared().take(key_)) {}
+    ~PooledInstance() {
+        api_->Clear();
+        InstancePool::shared().giveBack(key_, std::move(api_));
+    }
+    PooledInstance(const PooledInstance&) = delete;
+    PooledInstance& operator=(const PooledInstance&) = delete;
+
+    tesseract::TessBaseAPI& operator*() const { return *api_; }
+
+private:
+    InstanceKey key_;
+    std::unique_ptr<tesseract::TessBaseAPI> api_;
+};
 
 struct PixDeleter {
     void operator()(Pix* pix) const { pixDestroy(&pix); }
@@ -200,7 +250,8 @@ std::vector<RecognizedLine> TesseractRecognizer::recognize(const RecognizerImage
     const std::string languages =
         TesseractLanguages::resolve(request.languages, TesseractLanguages::dataDirectory());
     const SingleThreadedOpenMP oneThread;
-    tesseract::TessBaseAPI& api = instance(languages, request.languageCorrection);
+    const PooledInstance instance({languages, request.languageCorrection});
+    tesseract::TessBaseAPI& api = *instance;
     api.SetPageSegMode(request.layout == Layout::page ? tesseract::PSM_AUTO : tesseract::PSM_SINGLE_COLUMN);
     // Pages are thresholded locally (Sauvola): one global threshold turns the dim side
     // of a phone photo or an unevenly lit scan black and loses its text, while clean

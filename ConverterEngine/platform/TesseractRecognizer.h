@@ -4,9 +4,10 @@
 // text joined from their words, Tesseract's confidence divided by 100, and corners
 // tilted along the line's baseline; each word's outline is a range box.
 //
-// State: each thread keeps its own Tesseract instances (one per language set and
-// dictionary use) in a thread-local cache, so nothing is shared between threads and
-// the object itself holds no state.
+// State: loaded Tesseract instances (per language set and dictionary use) wait in one
+// mutex-guarded process-wide pool between recognitions; each recognition takes one out
+// for itself, so no instance is used by two threads at once, and the object itself
+// holds no state.
 #pragma once
 
 #include "input/TextRecognizer.h"

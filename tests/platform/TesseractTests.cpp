@@ -90,12 +90,15 @@ TEST(TesseractRecognizer, OneThreadPerRecognitionAndMissingDataIsAnError) {
     request.pixelsPerPoint = 300.0 / 72.0;
     const RecognizerImage image{page.pixels.data(), page.width, page.height, 1};
 
+    // Two at once, then two more on new threads that take the instances the first left.
     const int before = threadCount();
-    std::vector<std::vector<RecognizedLine>> results(2);
-    std::vector<std::thread> workers;
-    for (auto& result : results)
-        workers.emplace_back([&] { result = TesseractRecognizer::shared().recognize(image, request); });
-    for (auto& worker : workers) worker.join();
+    std::vector<std::vector<RecognizedLine>> results(4);
+    for (std::size_t first : {0, 2}) {
+        std::vector<std::thread> workers;
+        for (std::size_t k = first; k < first + 2; ++k)
+            workers.emplace_back([&, k] { results[k] = TesseractRecognizer::shared().recognize(image, request); });
+        for (auto& worker : workers) worker.join();
+    }
     EXPECT_EQ(threadCount(), before);  // no OpenMP worker threads left behind
     for (const auto& lines : results) {
         ASSERT_EQ(lines.size(), 1u);
