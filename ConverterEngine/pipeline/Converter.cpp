@@ -12,6 +12,7 @@
 #include "input/PageSource.h"
 #include "input/StripOCR.h"
 #include "input/VisionOCR.h"
+#include "models/ChartLabels.h"
 #include "models/FigureText.h"
 #include "models/HeaderTitles.h"
 #include "models/HeadingLines.h"
@@ -98,6 +99,7 @@ std::vector<Cluster> Converter::layoutClusters(const std::vector<Cluster>& detec
     post.cells = lines;
     // The model's detections corrected by what the text layer says, before post-processing.
     std::vector<Cluster> corrected = FigureText::relabelled(detected, lines);
+    corrected = ChartLabels::joined(std::move(corrected), lines);
     corrected = HeaderTitles::relabelled(std::move(corrected), lines);
     corrected = RegionLabels::corrected(std::move(corrected), lines);
     corrected = ParagraphLines::joined(std::move(corrected), lines);
