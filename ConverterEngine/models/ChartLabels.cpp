@@ -15,20 +15,30 @@ namespace ce::ChartLabels {
 
 namespace {
 
-bool holdsVisibleText(const TextCell& line) { return !isBlank(line.text) && line.bbox.area() > 0; }
-
 bool liesIn(const TextCell& line, const BBox& box, const Options& options) {
     return line.bbox.intersectionArea(box) >= options.minShareInside * line.bbox.area();
 }
 
-bool isPageTextLine(const TextCell& line, const Options& options) {
-    return DetectionText::readsAsProse(line.text, options.minProseWords) ||
-           DetectionText::startsWithCaptionLabel(line.text);
-}
+// What one line's text says, read once.
+struct LineText {
+    bool pageText = false;  // prose or a caption, never a label
+    bool caption = false;
+    bool label = false;     // a recognised short line that is not the page's text
+    bool fragment = false;  // holds a stroke fragment
+};
 
-bool readsAsLabel(const TextCell& line, const Options& options) {
-    return line.fromOCR && holdsVisibleText(line) &&
-           static_cast<int>(wordTokens(line.text).size()) <= options.maxLabelWords && !isPageTextLine(line, options);
+std::vector<LineText> readLines(const std::vector<TextCell>& lines, const Options& options) {
+    std::vector<LineText> read(lines.size());
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const TextCell& line = lines[k];
+        if (isBlank(line.text) || !(line.bbox.area() > 0)) continue;
+        read[k].caption = DetectionText::startsWithCaptionLabel(line.text);
+        read[k].pageText = read[k].caption || DetectionText::readsAsProse(line.text, options.minProseWords);
+        read[k].label = line.fromOCR && !read[k].pageText &&
+                        static_cast<int>(wordTokens(line.text).size()) <= options.maxLabelWords;
+        read[k].fragment = holdsStrokeFragment(line.text);
+    }
+    return read;
 }
 
 // Whether the two lines share a row: their vertical centres lie within half the taller
@@ -37,10 +47,12 @@ bool shareRow(const BBox& a, const BBox& b) {
     return std::abs((a.t + a.b) / 2 - (b.t + b.b) / 2) <= 0.5 * std::max(a.height(), b.height());
 }
 
+bool passes(const Cluster& detection) { return detection.confidence >= layout::confidenceThreshold(detection.label); }
+
 // Regions of the page's own text, whose lines are never a chart's labels.
-bool holdsPageText(const Cluster& detection, const std::vector<TextCell>& lines, const Options& options) {
-    if (layout::isSpecial(detection.label) || detection.confidence < layout::confidenceThreshold(detection.label))
-        return false;
+bool holdsPageText(const Cluster& detection, const std::vector<TextCell>& lines, const std::vector<LineText>& read,
+                   const Options& options) {
+    if (layout::isSpecial(detection.label) || !passes(detection)) return false;
     switch (detection.label) {
         case DocLabel::caption:
         case DocLabel::footnote:
@@ -49,9 +61,10 @@ bool holdsPageText(const Cluster& detection, const std::vector<TextCell>& lines,
         case DocLabel::title: return true;
         default: break;
     }
-    return std::any_of(lines.begin(), lines.end(), [&](const TextCell& line) {
-        return holdsVisibleText(line) && liesIn(line, detection.bbox, options) && isPageTextLine(line, options);
-    });
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        if (read[k].pageText && liesIn(lines[k], detection.bbox, options)) return true;
+    }
+    return false;
 }
 
 // The gap between two extents along one axis; 0 when they overlap or touch.
@@ -92,24 +105,29 @@ bool holdsStrokeFragment(std::string_view text) {
 
 std::vector<Cluster> joined(std::vector<Cluster> detections, const std::vector<TextCell>& lines,
                             const Options& options) {
+    const bool anyPicture = std::any_of(detections.begin(), detections.end(), [](const Cluster& detection) {
+        return detection.label == DocLabel::picture && passes(detection);
+    });
+    if (!anyPicture || std::none_of(lines.begin(), lines.end(), [](const TextCell& line) { return line.fromOCR; }))
+        return detections;
+    const std::vector<LineText> read = readLines(lines, options);
     std::vector<bool> candidate(lines.size());
-    for (std::size_t k = 0; k < lines.size(); ++k) candidate[k] = readsAsLabel(lines[k], options);
+    for (std::size_t k = 0; k < lines.size(); ++k) candidate[k] = read[k].label;
     // A caption's text set apart from its label ("Figure 1-1   Processor units") is the caption's.
-    for (const TextCell& caption : lines) {
-        if (!holdsVisibleText(caption) || !DetectionText::startsWithCaptionLabel(caption.text)) continue;
+    for (std::size_t c = 0; c < lines.size(); ++c) {
+        if (!read[c].caption) continue;
         for (std::size_t k = 0; k < lines.size(); ++k) {
-            if (candidate[k] && shareRow(lines[k].bbox, caption.bbox)) candidate[k] = false;
+            if (candidate[k] && shareRow(lines[k].bbox, lines[c].bbox)) candidate[k] = false;
         }
     }
     for (const Cluster& detection : detections) {
-        if (!holdsPageText(detection, lines, options)) continue;
+        if (!holdsPageText(detection, lines, read, options)) continue;
         for (std::size_t k = 0; k < lines.size(); ++k) {
             if (candidate[k] && liesIn(lines[k], detection.bbox, options)) candidate[k] = false;
         }
     }
     for (Cluster& picture : detections) {
-        if (picture.label != DocLabel::picture || picture.confidence < layout::confidenceThreshold(picture.label))
-            continue;
+        if (picture.label != DocLabel::picture || !passes(picture)) continue;
         std::vector<bool> open = candidate;
         // Each label taken in widens the box, which may bring the next one within reach
         // (an axis title below the tick labels, a legend above the topmost tick).
@@ -118,10 +136,9 @@ std::vector<Cluster> joined(std::vector<Cluster> detections, const std::vector<T
             for (std::size_t k = 0; k < lines.size(); ++k) {
                 if (!open[k]) continue;
                 const BBox& box = lines[k].bbox;
-                const double maxGap =
-                    holdsStrokeFragment(lines[k].text)
-                        ? options.maxFragmentGapShare * std::max(picture.bbox.width(), picture.bbox.height())
-                        : options.maxGapLines * box.height();
+                const double maxGap = read[k].fragment ? options.maxFragmentGapShare *
+                                                             std::max(picture.bbox.width(), picture.bbox.height())
+                                                       : options.maxGapLines * box.height();
                 if (liesIn(lines[k], picture.bbox, options) || !liesBeside(box, picture.bbox, maxGap)) continue;
                 picture.bbox = picture.bbox.unionWith(box);
                 open[k] = false;
