@@ -103,8 +103,8 @@ bool holdsStrokeFragment(std::string_view text) {
     return piece.isFragment();
 }
 
-std::vector<Cluster> joined(std::vector<Cluster> detections, const std::vector<TextCell>& lines,
-                            const Options& options) {
+std::vector<Cluster> joined(std::vector<Cluster> detections, const std::vector<TextCell>& lines, double pageWidth,
+                            double pageHeight, const Options& options) {
     const bool anyPicture = std::any_of(detections.begin(), detections.end(), [](const Cluster& detection) {
         return detection.label == DocLabel::picture && passes(detection);
     });
@@ -140,7 +140,9 @@ std::vector<Cluster> joined(std::vector<Cluster> detections, const std::vector<T
                                                              std::max(picture.bbox.width(), picture.bbox.height())
                                                        : options.maxGapLines * box.height();
                 if (liesIn(lines[k], picture.bbox, options) || !liesBeside(box, picture.bbox, maxGap)) continue;
-                picture.bbox = picture.bbox.unionWith(box);
+                const BBox grownBox = picture.bbox.unionWith(box);
+                if (grownBox.area() > options.maxPageShare * pageWidth * pageHeight) continue;
+                picture.bbox = grownBox;
                 open[k] = false;
                 grown = true;
             }

@@ -25,6 +25,7 @@ struct Options {
     int minProseWords = 6;        // words of a prose line, which is never a label
     double maxGapLines = 3;       // heights of a label line between it and the picture
     double maxFragmentGapShare = 0.2;  // of the picture's larger side, to a line with stroke fragments
+    double maxPageShare = 0.9;         // of the page's area: a picture above it is taken for the page itself
 };
 
 // Whether some whitespace-separated piece of the text holds no digit and at most one
@@ -39,9 +40,11 @@ bool holdsStrokeFragment(std::string_view text);
 // when the line has at most maxLabelWords words, reads neither as prose nor as a
 // caption, shares no row with a caption line, and lies in no other detection that
 // passes its threshold and is labelled caption, footnote, list item, section header or
-// title or holds a prose or caption line. Other detections are left as they are, in
-// their order.
-std::vector<Cluster> joined(std::vector<Cluster> detections, const std::vector<TextCell>& lines,
-                            const Options& options = {});
+// title or holds a prose or caption line. A line is not taken in when that would make
+// the picture cover more than maxPageShare of the page (the page size in points), as
+// post-processing drops such a picture. Other detections are left as they are, in their
+// order.
+std::vector<Cluster> joined(std::vector<Cluster> detections, const std::vector<TextCell>& lines, double pageWidth,
+                            double pageHeight, const Options& options = {});
 
 }  // namespace ce::ChartLabels

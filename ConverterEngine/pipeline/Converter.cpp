@@ -99,7 +99,7 @@ std::vector<Cluster> Converter::layoutClusters(const std::vector<Cluster>& detec
     post.cells = lines;
     // The model's detections corrected by what the text layer says, before post-processing.
     std::vector<Cluster> corrected = FigureText::relabelled(detected, lines);
-    corrected = ChartLabels::joined(std::move(corrected), lines);
+    corrected = ChartLabels::joined(std::move(corrected), lines, pageWidth, pageHeight);
     corrected = HeaderTitles::relabelled(std::move(corrected), lines);
     corrected = RegionLabels::corrected(std::move(corrected), lines);
     corrected = ParagraphLines::joined(std::move(corrected), lines);

@@ -103,11 +103,20 @@ TEST(ChartLabels, PictureTakesInTheLabelsAlongItsEdges) {
         SCOPED_TRACE(c.name);
         std::vector<Cluster> detections = {detection(0, DocLabel::picture, plot, c.pictureConfidence)};
         detections.insert(detections.end(), c.others.begin(), c.others.end());
-        const std::vector<Cluster> result = ChartLabels::joined(detections, cellsOf(c.lines));
+        const std::vector<Cluster> result = ChartLabels::joined(detections, cellsOf(c.lines), 600, 800);
         ASSERT_EQ(result.size(), detections.size());
         EXPECT_EQ(result[0].bbox, c.expected);
         for (std::size_t k = 1; k < result.size(); ++k) EXPECT_EQ(result[k].bbox, detections[k].bbox);
     }
+}
+
+// Post-processing drops a picture covering more than nine tenths of the page, so a label
+// that would take it there stays outside.
+TEST(ChartLabels, PictureGrowsToNineTenthsOfThePageAtMost) {
+    const std::vector<Cluster> detections = {detection(0, DocLabel::picture, {10, 10, 490, 385})};
+    const std::vector<TextCell> lines = cellsOf({{"40", {0, 10, 8, 20}}});
+    EXPECT_EQ(ChartLabels::joined(detections, lines, 500, 400)[0].bbox, (BBox{10, 10, 490, 385}));
+    EXPECT_EQ(ChartLabels::joined(detections, lines, 500, 420)[0].bbox, (BBox{0, 10, 490, 385}));
 }
 
 TEST(ChartLabels, StrokeFragmentsAreRunsWithoutADigitAndAtMostOneLetter) {
