@@ -293,9 +293,10 @@ std::vector<std::string> textsOf(const std::vector<Cluster>& clusters) {
 }
 }  // namespace
 
-// A scanned page that is mostly a bar chart, as the shipped layout model and recognition
-// read it: the picture box holds the plot only, and its legend (its swatches read as
-// "@"), tick labels, axis title and markers (read as "o") lie around it. They belong to
+// A scanned page that is mostly a bar chart, with the detections the shipped layout model
+// gives for a drawn page of this kind and lines as recognition reads such pages: the
+// picture box holds the plot only, and its legend (its swatches read as "@"), tick
+// labels, axis title and markers (read as "o") lie around it. They belong to
 // the picture; the heading, the paragraph and the caption stay the page's text.
 TEST(ConverterLayout, ChartLabelsAroundAPictureBelongToIt) {
     std::vector<TextCell> lines;
