@@ -12,6 +12,7 @@
 #include "input/PageSource.h"
 #include "input/StripOCR.h"
 #include "input/VisionOCR.h"
+#include "models/ChartLabels.h"
 #include "models/FigureText.h"
 #include "models/FootnoteText.h"
 #include "models/HeaderTitles.h"
@@ -101,6 +102,7 @@ std::vector<Cluster> Converter::layoutClusters(const std::vector<Cluster>& detec
     post.cells = lines;
     // The model's detections corrected by what the page's lines say, before post-processing.
     std::vector<Cluster> corrected = FigureText::relabelled(detected, lines);
+    corrected = ChartLabels::joined(std::move(corrected), lines, pageWidth, pageHeight);
     corrected = HeaderTitles::relabelled(std::move(corrected), lines);
     corrected = FootnoteText::relabelled(std::move(corrected), lines);
     corrected = RegionLabels::corrected(std::move(corrected), lines);

@@ -315,3 +315,63 @@ TEST_F(ConverterPipeline, SidewaysParagraphTakenForATableIsOneParagraph) {
         EXPECT_EQ(result.page.body[0].text, expected);
     }
 }
+
+namespace {
+Cluster detected(int id, DocLabel label, double confidence, BBox box) {
+    Cluster cluster;
+    cluster.id = id;
+    cluster.label = label;
+    cluster.bbox = box;
+    cluster.confidence = confidence;
+    return cluster;
+}
+
+// The texts of the top-level clusters of a page, and of their children.
+std::vector<std::string> textsOf(const std::vector<Cluster>& clusters) {
+    std::vector<std::string> texts;
+    for (const Cluster& cluster : clusters) {
+        for (const TextCell& cell : cluster.cells) texts.push_back(cell.text);
+    }
+    return texts;
+}
+}  // namespace
+
+// A scanned page that is mostly a bar chart, with the detections the shipped layout model
+// gives for a drawn page of this kind and lines as recognition reads such pages: the
+// picture box holds the plot only, and its legend (its swatches read as "@"), tick
+// labels, axis title and markers (read as "o") lie around it. They belong to
+// the picture; the heading, the paragraph and the caption stay the page's text.
+TEST(ConverterLayout, ChartLabelsAroundAPictureBelongToIt) {
+    std::vector<TextCell> lines;
+    auto add = [&](std::string text, BBox box) {
+        lines.push_back({static_cast<int>(lines.size()), std::move(text), box, 0.95, true});
+    };
+    add("3. Results", {201, 176, 434, 213});
+    add("The survey asked students about their mood over the past year. The chart below shows", {200, 261, 1361, 289});
+    add("the share of respondents who reported each symptom, by sex, for all grades together.", {200, 303, 1335, 331});
+    add("@ Urban", {1119, 421, 1229, 447});
+    add("@ Rural", {1287, 421, 1387, 447});
+    add("40", {180, 480, 209, 499});
+    add("o", {1114, 500, 1131, 516});
+    add("30", {180, 786, 209, 805});
+    add("2015 2016 2017 2018 2019 2020", {387, 1747, 1389, 1766});
+    add("Share of households (%)", {323, 1792, 618, 1818});
+    add("Figure 3. Depressive symptoms reported by students, by sex.", {202, 1881, 1013, 1909});
+    const std::vector<Cluster> detections = {
+        detected(0, DocLabel::picture, 0.81, {239.7, 550.0, 1456.0, 1775.4}),
+        detected(1, DocLabel::sectionHeader, 0.55, {200.8, 176.3, 423.0, 210.5}),
+        detected(2, DocLabel::text, 0.51, {205.3, 253.0, 1333.3, 303.9}),
+        detected(3, DocLabel::caption, 0.52, {197.9, 1874.4, 1018.2, 1910.8}),
+        detected(4, DocLabel::text, 0.39, {1116.2, 422.4, 1421.5, 454.2}),
+    };
+    const std::vector<Cluster> clusters = Converter::layoutClusters(detections, lines, 1700, 2200);
+    std::vector<std::string> body;
+    std::vector<std::string> picture;
+    for (const Cluster& cluster : clusters) {
+        if (cluster.label == DocLabel::picture) picture = textsOf(cluster.children);
+        else body.push_back(textsOf({cluster}).front());
+    }
+    EXPECT_EQ(body, (std::vector<std::string>{"3. Results", lines[1].text, lines[2].text, lines[10].text}));
+    EXPECT_EQ(picture, (std::vector<std::string>{"@ Urban", "@ Rural", "40", "o", "30", "2015 2016 2017 2018 2019 2020",
+                                                 "Share of households (%)"}));
+}
