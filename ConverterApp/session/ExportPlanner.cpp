@@ -1,18 +1,19 @@
 #include "session/ExportPlanner.h"
 
-#include <QDir>
-
 #include "output/ResultExport.h"
 #include "session/FileNames.h"
+#include "session/Paths.h"
 
 namespace session::ExportPlanner {
 
-Target makeTarget(const Source& source, const QString& exportFolder, State& state) {
-    const QString directory = QDir::cleanPath(source.folder.isEmpty() ? exportFolder
-                                                                      : exportFolder + QLatin1Char('/') + source.folder);
+Target makeTarget(const Source& source, const std::filesystem::path& exportFolder, State& state) {
+    const std::filesystem::path directory =
+        Paths::clean(source.folder.isEmpty() ? exportFolder : exportFolder / Paths::toPath(source.folder));
     const QString fileName = source.url.fileName();
     const QString base = FileNames::baseName(fileName);
-    std::set<QString>& taken = state[directory.toLower()];
+    // All targets of one plan share the export folder, so its decoded name keys them apart
+    // as well as its bytes would.
+    std::set<QString>& taken = state[Paths::fromPath(directory).toLower()];
 
     // Every candidate is cut to fit the file-name limit before it is compared, so names
     // cut alike still come out distinct.
@@ -29,7 +30,7 @@ Target makeTarget(const Source& source, const QString& exportFolder, State& stat
     return {directory, chosen};
 }
 
-std::vector<Target> plan(const std::vector<Source>& sources, const QString& exportFolder) {
+std::vector<Target> plan(const std::vector<Source>& sources, const std::filesystem::path& exportFolder) {
     State state;
     std::vector<Target> targets;
     targets.reserve(sources.size());

@@ -29,6 +29,13 @@ inline QUrl toUrl(const std::filesystem::path& path) {
                              QUrl::StrictMode);
 }
 
+// The path without "." and ".." parts, doubled separators or a trailing separator.
+inline std::filesystem::path clean(const std::filesystem::path& path) {
+    std::filesystem::path cleaned = path.lexically_normal();
+    if (!cleaned.has_filename() && cleaned != cleaned.root_path()) cleaned = cleaned.parent_path();
+    return cleaned;
+}
+
 // A file named on the command line, made absolute against the current folder, as a local
 // file URL of the argument's bytes (Qt's own decoding of arguments would replace bytes
 // that are not UTF-8).
@@ -36,9 +43,7 @@ inline QUrl fromArgument(const char* argument) {
     std::error_code error;
     std::filesystem::path path = std::filesystem::absolute(argument, error);
     if (error) path = argument;
-    path = path.lexically_normal();
-    if (!path.has_filename() && path != path.root_path()) path = path.parent_path();
-    return toUrl(path);
+    return toUrl(clean(path));
 }
 
 // The entry on disk that a local file URL stands for when its name came through a decoding

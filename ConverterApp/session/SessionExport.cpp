@@ -1,11 +1,10 @@
 // Export: every converted document written into one folder, mirroring the sub-folders it
-// was added under, with names made unique by the planner. Jobs are built on the main
-// thread over the items' shared, read-only results; the writer runs them in order on
-// the export thread with the writers' atomic files; the bookkeeping and the summary
-// notice are done back on the main thread.
+// was added under, with names made unique by the planner. The chosen folder is taken by
+// its URL's bytes, so a folder whose name is not UTF-8 gets the files. Jobs are built on
+// the main thread over the items' shared, read-only results; the writer runs them in
+// order on the export thread with the writers' atomic files; the bookkeeping and the
+// summary notice are done back on the main thread.
 #include "session/ConversionSession.h"
-
-#include <QFileInfo>
 
 #include "output/ResultExport.h"
 #include "session/ExportPlanner.h"
@@ -14,7 +13,8 @@
 namespace session {
 
 namespace {
-std::vector<ExportPlanner::Target> planFor(const std::vector<DocumentItemPtr>& documents, const QString& folder) {
+std::vector<ExportPlanner::Target> planFor(const std::vector<DocumentItemPtr>& documents,
+                                           const std::filesystem::path& folder) {
     std::vector<ExportPlanner::Source> sources;
     sources.reserve(documents.size());
     for (const auto& item : documents) sources.push_back({item->url(), item->folder()});
@@ -71,7 +71,7 @@ ExportOutcome writeExports(const std::vector<ExportJob>& jobs, ce::OutputFormat 
         outcome.exported.push_back(position);
         for (const auto& file : written) {
             // Pictures are written beside the Markdown file but neither counted nor shown.
-            if (file.extension() != ".png") outcome.reveal.append(QUrl::fromLocalFile(Paths::fromPath(file)));
+            if (file.extension() != ".png") outcome.reveal.append(Paths::toUrl(file));
         }
     }
     return outcome;
@@ -81,13 +81,14 @@ ExportOutcome writeExports(const std::vector<ExportJob>& jobs, ce::OutputFormat 
 QList<QUrl> ConversionSession::existingExportFiles(ce::OutputFormat format, const QUrl& folder) const {
     if (!folder.isLocalFile()) return {};
     const auto documents = convertedItems();
-    const auto targets = planFor(documents, folder.toLocalFile());
+    const auto targets = planFor(documents, Paths::toPath(folder));
     QList<QUrl> existing;
     for (std::size_t k = 0; k < documents.size(); ++k) {
         const auto names = ce::ResultExport::outputNames(*documents[k]->result(), format, targets[k].baseName.toStdString());
         for (const auto& name : names) {
-            const QString path = targets[k].directory + QLatin1Char('/') + QString::fromStdString(name);
-            if (QFileInfo::exists(path)) existing.append(QUrl::fromLocalFile(path));
+            const std::filesystem::path path = targets[k].directory / name;
+            std::error_code error;
+            if (std::filesystem::exists(path, error)) existing.append(Paths::toUrl(path));
         }
     }
     return existing;
@@ -95,7 +96,7 @@ QList<QUrl> ConversionSession::existingExportFiles(ce::OutputFormat format, cons
 
 std::optional<QString> ConversionSession::exportBaseName(const DocumentItem& item) const {
     const auto documents = convertedItems();
-    const auto targets = planFor(documents, QStringLiteral("/"));
+    const auto targets = planFor(documents, "/");
     for (std::size_t k = 0; k < documents.size(); ++k) {
         if (documents[k]->id() == item.id()) return targets[k].baseName;
     }
@@ -114,11 +115,11 @@ bool ConversionSession::exportDocuments(ce::OutputFormat format, const QUrl& fol
                                         std::function<void(const Notice&)> done) {
     if (isExporting_ || closed_ || !folder.isLocalFile()) return false;
     const auto documents = convertedItems();
-    const auto targets = planFor(documents, folder.toLocalFile());
+    const auto targets = planFor(documents, Paths::toPath(folder));
     std::vector<ExportJob> jobs;
     for (std::size_t k = 0; k < documents.size(); ++k) {
         const auto& item = documents[k];
-        jobs.push_back({item->result(), Paths::toPath(targets[k].directory), targets[k].baseName.toStdString(),
+        jobs.push_back({item->result(), targets[k].directory, targets[k].baseName.toStdString(),
                         item->url().fileName(), item, item->resultGeneration()});
     }
     const ce::CSVWriter::Options csvOptions{CSVSeparators::delimiter(separator), true, true};

@@ -5,19 +5,22 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDesktopServices>
-#include <QFileInfo>
+
+#include "session/Paths.h"
 
 namespace windows::FileManager {
 
 QStringList itemURIs(const QList<QUrl>& files) {
     QStringList uris;
-    for (const QUrl& file : files) uris << QUrl::fromLocalFile(file.toLocalFile()).toString(QUrl::FullyEncoded);
+    for (const QUrl& file : files) {
+        uris << session::Paths::toUrl(session::Paths::toPath(file)).toString(QUrl::FullyEncoded);
+    }
     return uris;
 }
 
 QUrl fallbackFolder(const QList<QUrl>& files) {
     if (files.isEmpty()) return {};
-    return QUrl::fromLocalFile(QFileInfo(files.front().toLocalFile()).absolutePath());
+    return session::Paths::toUrl(session::Paths::toPath(files.front()).parent_path());
 }
 
 void showItems(const QList<QUrl>& files) {

@@ -1,7 +1,7 @@
 // Showing files in the desktop's file manager: the freedesktop file-manager interface
 // over D-Bus (org.freedesktop.FileManager1.ShowItems, which opens their folder with the
 // files selected); when no file manager answers it, the folder of the first file is
-// opened instead.
+// opened instead. The URIs keep the files' bytes, so names that are not UTF-8 are found.
 #pragma once
 
 #include <QList>

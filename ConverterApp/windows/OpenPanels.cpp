@@ -80,7 +80,7 @@ std::optional<QUrl> chooseExportFolder(QWidget* parent) {
     useOwnDialog(dialog, QFileDialog::tr("Choose where to save the converted files."));
     dialog.setLabelText(QFileDialog::Accept, QFileDialog::tr("Export Here"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedUrls().isEmpty()) return std::nullopt;
-    return dialog.selectedUrls().front();
+    return session::Paths::matchOnDisk(dialog.selectedUrls().front());
 }
 
 }  // namespace windows::OpenPanels

@@ -1,7 +1,8 @@
 // The three open panels: files to add (only the engine's supported types, several at
 // once), folders to add (several at once) and the export folder (one, new folders
 // allowed). Each is a fresh modal QFileDialog; anything but the accepting button counts
-// as a cancellation.
+// as a cancellation. Chosen entries come back as they are named on disk, also when their
+// names are not UTF-8 (which the dialog lists decoded).
 #pragma once
 
 #include <QList>

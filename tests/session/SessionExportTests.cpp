@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 
 #include "SessionTestSupport.h"
+#include "session/Paths.h"
 
 using namespace sessiontest;
 using Notice = ConversionSession::Notice;
@@ -58,10 +59,13 @@ protected:
     QUrl out() const { return QUrl::fromLocalFile(path(QStringLiteral("out"))); }
     QString outFile(const QString& name) const { return path(QStringLiteral("out/") + name); }
 
-    // Exports and runs the writer; returns the notice handed to the caller.
+    // Exports into out() and runs the writer; returns the notice handed to the caller.
     Notice exportAll(ce::OutputFormat format, CSVSeparator separator = CSVSeparator::comma) {
+        return exportInto(out(), format, separator);
+    }
+    Notice exportInto(const QUrl& folder, ce::OutputFormat format, CSVSeparator separator = CSVSeparator::comma) {
         std::optional<Notice> outcome;
-        EXPECT_TRUE(session_->exportDocuments(format, out(), separator, [&](const Notice& n) { outcome = n; }));
+        EXPECT_TRUE(session_->exportDocuments(format, folder, separator, [&](const Notice& n) { outcome = n; }));
         executor_->runAll();
         EXPECT_TRUE(outcome);
         EXPECT_FALSE(session_->isExporting());
@@ -119,6 +123,34 @@ TEST_F(SessionExport, ClashingNamesAndSubFoldersArePlanned) {
     EXPECT_EQ(session_->exportBaseName(item(3)), QStringLiteral("report (png)"));
     add({makeFile("in/new.pdf")});
     EXPECT_EQ(session_->exportBaseName(item(4)), std::nullopt);
+}
+
+// A folder named in Latin-1, as the open panel gives it once found again on disk (its
+// bytes percent-encoded in the URL): the files go into that folder, not into one whose
+// name has replacement characters, and the notice and the replace question name them.
+TEST_F(SessionExport, AFolderWhoseNameIsNotUTF8GetsTheFiles) {
+    makeFile("in/Set/b.pdf");
+    add({path("in/Set")});
+    listConverted({"a.pdf"});
+    const std::filesystem::path folder = std::filesystem::path(path("out").toStdString()) / "d\xe9p\xf4t";
+    std::filesystem::create_directories(folder);
+    const struct Removal {
+        std::filesystem::path folder;
+        ~Removal() {  // QTemporaryDir cannot name this folder to remove it
+            std::error_code error;
+            std::filesystem::remove_all(folder, error);
+        }
+    } removal{folder};
+
+    const QUrl chosen = session::Paths::toUrl(folder);
+    const Notice notice = exportInto(chosen, ce::OutputFormat::markdown);
+    EXPECT_EQ(notice.kind, Notice::Kind::info) << notice.message.toStdString();
+    const QList<QUrl> written{session::Paths::toUrl(folder / "Set" / "b.md"), session::Paths::toUrl(folder / "a.md")};
+    EXPECT_EQ(notice.reveal, written);
+    for (const QUrl& file : written) {
+        EXPECT_TRUE(std::filesystem::exists(session::Paths::toPath(file))) << file.toString().toStdString();
+    }
+    EXPECT_EQ(session_->existingExportFiles(ce::OutputFormat::markdown, chosen), written);
 }
 
 TEST_F(SessionExport, TenFailuresShowEightLinesAndTheRestCounted) {
