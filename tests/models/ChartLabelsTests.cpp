@@ -4,19 +4,12 @@
 #include <vector>
 
 #include "models/ChartLabels.h"
+#include "models/DetectionFixtures.h"
 
 using namespace ce;
+using ce::testing::detection;
 
 namespace {
-
-Cluster detection(int id, DocLabel label, BBox box, double confidence = 0.8) {
-    Cluster cluster;
-    cluster.id = id;
-    cluster.label = label;
-    cluster.bbox = box;
-    cluster.confidence = confidence;
-    return cluster;
-}
 
 // The plot of a chart as the layout model boxes it: 400 x 300 points.
 const BBox plot = {100, 100, 500, 400};

@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "models/SidewaysText.h"
+#include "models/DetectionFixtures.h"
 #include "support/CaseNames.h"
 
 using namespace ce;
+using ce::testing::detection;
 
 namespace {
 
@@ -38,15 +40,6 @@ std::vector<TextCell> linesOf(const std::vector<std::string>& texts, const std::
         lines.push_back({static_cast<int>(i), texts[i], box, 1, false});
     }
     return lines;
-}
-
-Cluster detection(int id, DocLabel label, const BBox& box, double confidence) {
-    Cluster c;
-    c.id = id;
-    c.label = label;
-    c.bbox = box;
-    c.confidence = confidence;
-    return c;
 }
 
 BBox around(const std::vector<TextCell>& lines) {
