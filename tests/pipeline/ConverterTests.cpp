@@ -8,6 +8,7 @@
 #include "input/DeskewedPage.h"
 #include "input/PageSource.h"
 #include "input/TestFiles.h"
+#include "models/DetectionFixtures.h"
 #include "models/ModelSet.h"
 #include "pipeline/Converter.h"
 #include "pipeline/PDFPageSource.h"
@@ -16,6 +17,7 @@
 #include "testsupport/StandInModels.h"
 
 using namespace ce;
+using ce::testing::detection;
 namespace fs = std::filesystem;
 
 TEST(ConverterDecisions, RecognitionWinsAtTheThresholds) {
@@ -317,15 +319,6 @@ TEST_F(ConverterPipeline, SidewaysParagraphTakenForATableIsOneParagraph) {
 }
 
 namespace {
-Cluster detected(int id, DocLabel label, double confidence, BBox box) {
-    Cluster cluster;
-    cluster.id = id;
-    cluster.label = label;
-    cluster.bbox = box;
-    cluster.confidence = confidence;
-    return cluster;
-}
-
 // The texts of the top-level clusters of a page, and of their children.
 std::vector<std::string> textsOf(const std::vector<Cluster>& clusters) {
     std::vector<std::string> texts;
@@ -358,11 +351,11 @@ TEST(ConverterLayout, ChartLabelsAroundAPictureBelongToIt) {
     add("Share of households (%)", {323, 1792, 618, 1818});
     add("Figure 3. Depressive symptoms reported by students, by sex.", {202, 1881, 1013, 1909});
     const std::vector<Cluster> detections = {
-        detected(0, DocLabel::picture, 0.81, {239.7, 550.0, 1456.0, 1775.4}),
-        detected(1, DocLabel::sectionHeader, 0.55, {200.8, 176.3, 423.0, 210.5}),
-        detected(2, DocLabel::text, 0.51, {205.3, 253.0, 1333.3, 303.9}),
-        detected(3, DocLabel::caption, 0.52, {197.9, 1874.4, 1018.2, 1910.8}),
-        detected(4, DocLabel::text, 0.39, {1116.2, 422.4, 1421.5, 454.2}),
+        detection(0, DocLabel::picture, {239.7, 550.0, 1456.0, 1775.4}, 0.81),
+        detection(1, DocLabel::sectionHeader, {200.8, 176.3, 423.0, 210.5}, 0.55),
+        detection(2, DocLabel::text, {205.3, 253.0, 1333.3, 303.9}, 0.51),
+        detection(3, DocLabel::caption, {197.9, 1874.4, 1018.2, 1910.8}, 0.52),
+        detection(4, DocLabel::text, {1116.2, 422.4, 1421.5, 454.2}, 0.39),
     };
     const std::vector<Cluster> clusters = Converter::layoutClusters(detections, lines, 1700, 2200);
     std::vector<std::string> body;
